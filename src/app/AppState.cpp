@@ -1,0 +1,12 @@
+#include "app/AppState.h"
+
+namespace {
+AppState& instance() {
+    static AppState state;
+    return state;
+}
+}  // namespace
+
+AppState& appState() { return instance(); }
+
+void resetAppState() { instance() = AppState{}; }

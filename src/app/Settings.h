@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QSettings;
+struct AppState;
+
+// The three persisted values, kept under "\SOFTWARE\NX330": in the registry on Windows, in a
+// configuration file in the user's configuration folder elsewhere.
+namespace settings {
+
+// The settings store this program uses.
+std::unique_ptr<QSettings> open();
+
+// Reads "LastConnectedPort", "LastConnectedModel" and "RealTimeRate"; each falls back to its
+// default on its own when missing or of the wrong type.
+void read(QSettings& store, AppState& state);
+// Writes the three values; a failed write does not stop the others.
+void write(QSettings& store, const AppState& state);
+
+}  // namespace settings
+
+// Separator and order of day, month and year of a short date format.
+struct DateFormatFacts {
+    QString separator;
+    int order = 2;  // 1 day first, 2 month first, 3 year-month-day, 4 year-day-month
+};
+DateFormatFacts dateFormatFacts(const QString& shortFormat);
+
+// documentsFolder + "NX410/", created with its parents when missing; the documents folder with a
+// trailing separator when that cannot be made; empty when documentsFolder is empty.
+QString dataFolderFor(const QString& documentsFolder);

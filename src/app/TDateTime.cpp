@@ -1,0 +1,38 @@
+#include "TDateTime.h"
+
+#include <cmath>
+
+namespace tdt {
+
+namespace {
+const QDate kEpoch(1899, 12, 30);
+
+// Whole days and milliseconds of the day, rounded to the millisecond so that a value built from
+// a time with milliseconds comes back exactly.
+std::pair<qint64, int> split(TDateTime value) {
+    double days = std::floor(value);
+    auto ms = static_cast<qint64>(std::llround((value - days) * kMsPerDay));
+    auto whole = static_cast<qint64>(days);
+    if (ms >= static_cast<qint64>(kMsPerDay)) {
+        ++whole;
+        ms = 0;
+    }
+    return {whole, static_cast<int>(ms)};
+}
+}  // namespace
+
+TDateTime fromDateTime(const QDate& date, const QTime& time) {
+    const double days = static_cast<double>(kEpoch.daysTo(date));
+    const double ms = time.isValid() ? time.msecsSinceStartOfDay() : 0;
+    return days + ms / kMsPerDay;
+}
+
+TDateTime fromDateTime(const QDateTime& dt) { return fromDateTime(dt.date(), dt.time()); }
+
+QDate datePart(TDateTime value) { return kEpoch.addDays(split(value).first); }
+
+QTime timePart(TDateTime value) { return QTime::fromMSecsSinceStartOfDay(split(value).second); }
+
+QDateTime toDateTime(TDateTime value) { return QDateTime(datePart(value), timePart(value)); }
+
+}  // namespace tdt

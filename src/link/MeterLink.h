@@ -1,0 +1,89 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+#include "app/TDateTime.h"
+#include "link/CommandFrame.h"
+#include "link/LiveDecoder.h"
+
+class Clock;
+class ClockTimer;
+class TComPort;
+struct AppState;
+
+// What the link shows on the windows. The main window implements it; tests record it.
+class LinkView {
+public:
+    enum class Command { BtnRun, Run1, BtnStop, Stop1, BtnDataLogger, DataLoggerMenu, ClearButton };
+
+    virtual ~LinkView() = default;
+    virtual void setCommandEnabled(Command, bool) {}
+    // The "&Data Logger" menu and btnDataLogger made visible.
+    virtual void showDataLogger() {}
+    virtual void setStatus(int /*panel*/, const QString&) {}
+    // lblNoConnection of the panel, when the panel is open.
+    virtual void setNoConnectionShown(bool) {}
+    // Hides the panel's other-model pictures, clears lblREC, shows the clock (panel open only).
+    virtual void resetPanelForConnection() {}
+    virtual void setSplashStatus(const QString&) {}
+    // The port list or its selection changed.
+    virtual void portListChanged() {}
+    virtual void setCounters(const QString&) {}
+    // DecodeLiveFrame: one good frame while connected, with its time stamp.
+    virtual void liveFrame(const LiveFrameBytes&, TDateTime) {}
+    virtual void processEvents() {}
+};
+
+// The live link of the main window: sending command frames, finding the meter, the watchdog and
+// the reception of live frames.
+class MeterLink {
+public:
+    MeterLink(AppState& state, Clock& clock, TComPort& comm1, LinkView& view);
+    ~MeterLink();
+
+    // The port list (ComboBoxDeviceName): names, and the selected index (-1 when empty).
+    QStringList ports;
+    int selectedPort = -1;
+    QString selectedPortName() const;
+    // The device name of a listed port.
+    static QString deviceNameFor(const QString& portName);
+
+    ClockTimer& mainTimer() { return *mainTimer_; }
+    TComPort& port() { return comm1_; }
+
+    void Delay(quint32 ms);
+    void sendAsText(const CommandFrame& frame);
+    void sendAsBytes(const CommandFrame& frame);
+    // Sends the frame with echo check, then resumes the live stream with 'a'.
+    bool SendCommand(CommandFrame& frame);
+    // Sets the letter of commandFrame and sends it with SendCommand.
+    bool sendKey(char letter);
+    // Sets the letter of commandFrame and writes it directly: no echo check, no 'a'.
+    void writeKey(char letter);
+
+    // Searches the listed ports for the meter; true when found (Comm1 left open on it).
+    bool FindMeter();
+    // What start-up shows for the search's outcome.
+    void applySearchOutcome(bool found);
+    // Reopens Comm1 on the selected port and asks for the live stream; failures are ignored.
+    void startLiveLink();
+    static bool OpenPortQuietly(TComPort& port);
+    // The user picked item index of the port list.
+    void ComboBoxDeviceNameChange(int index);
+
+    void MainTimerTimer();
+    void Comm1RxChar();
+
+private:
+    void waitWhile(const bool& flag);
+    void handshake();
+
+    AppState& state_;
+    Clock& clock_;
+    TComPort& comm1_;
+    LinkView& view_;
+    std::unique_ptr<ClockTimer> mainTimer_;
+};

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+
+#include <cstdint>
+#include <deque>
+#include <random>
+
+#include "sim/LoggerMemory.h"
+
+// A model of the NX410 meter: its display, keys, clock and logger memory, and its side of the
+// serial line at 9600 baud (about 1.04 ms a byte each way). It is driven by time, not by a
+// thread: advanceTo(ms) plays everything up to that moment, so it runs the same on a real clock
+// and on a test's virtual clock.
+//
+// The line:
+//  - 8-byte frames 02 <letter> <5 bytes> 03 come from the computer. 'K' answers "410" and a
+//    carriage return (4 bytes). 'a' and 'A' start the live stream: a 19-byte frame about every
+//    250 ms. 'X' (the answer to each live frame) is taken silently. Every other command frame
+//    pauses the stream until the next 'a'.
+//  - Keys: the frame is echoed, then the key acts.
+//      'C' A/C weighting     'F' FAST/SLOW           'S' clock shown or hidden
+//      'E' logger recording on/off (a new data set at the logger interval; memory full sets FULL)
+//      'M' MAX/MIN mode: off -> MAX -> MIN -> MAX and MIN blinking -> MAX ... (entering it starts
+//          the maximum and minimum afresh)
+//      'N' leaves MAX/MIN mode
+//      'R' (MEM) stores the current reading (at most 99)
+//      'Q' (RECALL) READ mode: first press shows stored reading 1, each press the next; after the
+//          last it leaves READ mode. With nothing stored it does nothing.
+//      'T' (INTV) steps the logger interval through 1, 2, 5, 10, 30 and 60 s
+//      'e' erases the logger memory and the stored readings
+//  - 'l', 'L' (up and down arrows) and 'W' (backlight) come without echo: in READ mode the
+//    arrows step through the stored readings; the backlight only toggles its lamp.
+//
+// The level: an ambient level wandering between about 45 and 65 dB with occasional events of a
+// few seconds up to about 95 dB, smoothed by the FAST or SLOW time weighting; C weighting reads
+// about 3 dB higher. Below 30 dB UNDER and above 130 dB OVER are flagged.
+//
+// Faults, on request: noise between frames, every n-th frame with a bad checksum, no echo,
+// silence (the cable pulled: nothing goes either way) and slow answers.
+class MeterEmulator {
+public:
+    struct Faults {
+        bool noise = false;
+        int badChecksumEvery = 0;  // 0: none
+        bool noEcho = false;
+        bool silent = false;
+        int answerDelayMs = 0;
+    };
+
+    explicit MeterEmulator(const QDateTime& clockStart = QDateTime::currentDateTime(),
+                           std::uint32_t seed = 410);
+
+    // The line, as seen from the computer. Times are milliseconds of the caller's clock.
+    void hostWrite(const QByteArray& bytes, qint64 atMs);
+    void advanceTo(qint64 ms);
+    qint64 available(qint64 ms);
+    QByteArray read(qint64 max);
+    // Drops what has reached the computer; bytes still on the wire arrive later.
+    void purgeOutput() {
+        while (!out_.empty() && out_.front().us <= nowUs_) out_.pop_front();
+    }
+    quint64 bytesSent() const { return sent_; }
+
+    Faults faults;
+    void setSilent(bool silent);
+
+    // What the meter received, frame by frame; for the simulator's log and for tests.
+    std::deque<QByteArray> receivedFrames;
+    std::deque<QByteArray> keyLog;  // letters of the key frames acted on
+
+    // Fills the logger with two recorded data sets and three stored readings, as a meter that has
+    // been used would have; for the demo.
+    void seedDemoData();
+
+    // The display frame the meter would send now.
+    QByteArray liveFrame() const;
+
+    // State, for tests and the demo.
+    bool streaming() const { return streaming_; }
+    bool weightingA = true;
+    bool fast = true;
+    int maxMinMode = 0;  // 0 off, 1 MAX, 2 MIN, 3 both blinking
+    bool clockShown = true;
+    bool backlight = false;
+    bool readMode = false;
+    int readIndex = 0;  // 0-based stored reading shown in READ mode
+    int battery = 3;
+    int levelTenths() const { return level_; }
+    void setLevelTenths(int tenths);  // pins the level (tests); -1 lets it wander again
+    LoggerMemory& memory() { return memory_; }
+    bool loggerRecording() const { return memory_.recording(); }
+    bool memoryFull() const { return full_; }
+
+    static constexpr qint64 kByteUs = 1042;       // one byte on a 9600-baud line, microseconds
+    static constexpr qint64 kFramePeriodUs = 250000;
+
+private:
+    struct Timed {
+        qint64 us;
+        std::uint8_t byte;
+    };
+    void processUntil(qint64 us);
+    void handleFrame(const QByteArray& frame, qint64 us);
+    void applyKey(char letter, qint64 us);
+    void queueOut(const QByteArray& bytes, qint64 fromUs);
+    void stepLevel(qint64 us);
+    void logTick(qint64 us);
+    QDateTime clockAt(qint64 us) const;
+    std::uint8_t modeByte() const;
+
+    QDateTime clockStart_;
+    std::mt19937 rng_;
+    std::deque<Timed> in_;   // bytes on their way to the meter
+    std::deque<Timed> out_;  // bytes on their way to the computer
+    QByteArray inFrame_;
+    qint64 nowUs_ = 0;
+    qint64 lineFreeUs_ = 0;  // when the meter's transmitter is free again
+    qint64 nextFrameUs_ = 0;
+    qint64 nextLogUs_ = 0;
+    quint64 sent_ = 0;
+    bool streaming_ = false;
+    int frameNo_ = 0;
+
+    LoggerMemory memory_;
+    bool full_ = false;
+    double ambient_ = 55.0;
+    double eventLevel_ = 0;
+    int eventTicks_ = 0;
+    double weighted_ = 55.0;
+    int level_ = 550;
+    int pinned_ = -1;
+    int maxTenths_ = 0;
+    int minTenths_ = 0;
+};
