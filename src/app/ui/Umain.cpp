@@ -1,0 +1,491 @@
+#include "app/ui/Umain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPageSetupDialog>
+#include <QPrinter>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/Guard.h"
+#include "app/Settings.h"
+#include "app/ui/Glyphs.h"
+#include "app/ui/Uabout.h"
+#include "link/SerialDevice.h"
+#include "link/SimDevice.h"
+#include "link/TComPort.h"
+#include "panel/LcdImages.h"
+#include "panel/PanelUpdate.h"
+#include "panel/Upanel.h"
+#include "sim/MeterEmulator.h"
+
+namespace {
+// Commands whose features have not landed yet: they exist with their names, captions and hints
+// but stay disabled, whatever the enabling rules ask.
+const QStringList kNotYetAvailable = {
+    QStringLiteral("Open1"),         QStringLiteral("Save1"),
+    QStringLiteral("Print1"),        QStringLiteral("LoadData1"),
+    QStringLiteral("EraseMemory1"),  QStringLiteral("Setup1"),
+    QStringLiteral("Cali1"),         QStringLiteral("RECALL1"),
+    QStringLiteral("Run1"),          QStringLiteral("Stop1"),
+    QStringLiteral("RealTimeGraph1"), QStringLiteral("SpeedButton1"),
+    QStringLiteral("SpeedButton2"),  QStringLiteral("btnPrint"),
+    QStringLiteral("btnDataLogger"), QStringLiteral("btnOutputToGraph"),
+    QStringLiteral("btnRun"),        QStringLiteral("btnStop"),
+};
+
+QPrinter& sharedPrinter() {
+    static QPrinter printer;
+    return printer;
+}
+}  // namespace
+
+QString TfrmMain::simPortName() { return QStringLiteral("Simulated NX410"); }
+
+TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
+    : QMainWindow(parent), clock_(clock), options_(std::move(options)) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowIcon(QIcon(glyphs::meterIcon(64)));
+    resize(938 * logicalDpiX() / 120, 693 * logicalDpiY() / 120);
+
+    MeterEmulator* sim = options_.simMeter;
+    comm1_ = std::make_unique<TComPort>([sim, &clock](const QString& device) {
+        if (sim && device == MeterLink::deviceNameFor(simPortName()))
+            return openSimDevice(*sim, clock);
+        return openSerialDevice(device);
+    });
+    comm1_->setObjectName(QStringLiteral("Comm1"));
+    comm1_->OnError = abortOnComError;
+    link_ = std::make_unique<MeterLink>(appState(), clock, *comm1_, static_cast<LinkView&>(*this));
+    maxMinTimer_ = clock.createTimer();
+    maxMinTimer_->setInterval(500);
+    maxMinTimer_->onTimeout = [this] { MaxMinTimerTimer(); };
+
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName(QStringLiteral("ClientArea"));
+    // The client area never shows scroll bars or a border, also with a child partly outside.
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    mdi_->setFrameShape(QFrame::NoFrame);
+    mdi_->setBackground(QColor(128, 128, 128));
+    setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
+        // The panel's FormActivate: tables become graphs only from a list window.
+        if (w && qobject_cast<TfrmPanel*>(w->widget()))
+            button(QStringLiteral("btnOutputToGraph"))->setEnabled(false);
+    });
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+
+    // FormCreate
+    AppState& st = appState();
+    const DateFormatFacts facts = dateFormatFacts(QLocale().dateFormat(QLocale::ShortFormat));
+    st.DateSeparator = facts.separator;
+    st.DateOrder = facts.order;
+    {
+        std::unique_ptr<QSettings> store =
+            options_.openSettings ? options_.openSettings() : settings::open();
+        settings::read(*store, st);
+    }
+    LcdImages::load();
+    QStringList ports;
+    if (sim) ports << simPortName();
+    ports << options_.extraPorts;
+    if (options_.listSystemPorts)
+        for (const QString& p : systemSerialPorts())
+            if (!ports.contains(p)) ports << p;
+    link_->ports = ports;
+    link_->selectedPort = ports.isEmpty() ? -1 : 0;
+    portListChanged();
+    comm1_->setDeviceName(MeterLink::deviceNameFor(link_->selectedPortName()));
+    comm1_->setOnRxChar([this](TComPort*) { link_->Comm1RxChar(); });
+}
+
+TfrmMain::~TfrmMain() {
+    link_->mainTimer().stop();
+    maxMinTimer_->stop();
+    // Children that outlive this window's state must not reach back into it.
+    for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
+    comm1_->setOnRxChar(nullptr);
+    comm1_->Close();
+    LcdImages::release();
+    appState().PanelWindow = nullptr;
+}
+
+QAction* TfrmMain::action(const QString& name) const { return actions_.value(name); }
+QToolButton* TfrmMain::button(const QString& name) const { return buttons_.value(name); }
+QString TfrmMain::statusText(int panel) const { return status_[panel]->text(); }
+
+TfrmPanel* TfrmMain::panel() const { return appState().PanelWindow; }
+
+void TfrmMain::buildMenus() {
+    auto add = [this](QMenu* menu, const char* name, const char* caption) {
+        auto* a = menu->addAction(QString::fromUtf8(caption));
+        a->setObjectName(QLatin1String(name));
+        actions_.insert(QLatin1String(name), a);
+        if (kNotYetAvailable.contains(QLatin1String(name))) a->setEnabled(false);
+        return a;
+    };
+    auto sep = [this](QMenu* menu, const char* name) {
+        QAction* a = menu->addSeparator();
+        a->setObjectName(QLatin1String(name));
+        actions_.insert(QLatin1String(name), a);
+    };
+    auto top = [this](const char* name, const char* caption) {
+        QMenu* m = menuBar()->addMenu(QString::fromUtf8(caption));
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        actions_.insert(QLatin1String(name), m->menuAction());
+        return m;
+    };
+
+    QMenu* file = top("File1", "&File");
+    add(file, "Open1", "&Open");
+    add(file, "Save1", "&Save");
+    sep(file, "N1");
+    add(file, "Print1", "&Print");
+    connect(add(file, "PrinterSetup1", "&Printer Setup"), &QAction::triggered, this,
+            &TfrmMain::PrinterSetup1Click);
+    sep(file, "N2");
+    connect(add(file, "Exit1", "E&xit"), &QAction::triggered, this, &TfrmMain::Exit1Click);
+
+    QMenu* realTime = top("RealTime1", "Real Time");
+    add(realTime, "Run1", "Run")->setEnabled(false);
+    add(realTime, "Stop1", "Stop")->setEnabled(false);
+
+    QMenu* logger = top("DataLogger1", "&Data Logger");
+    add(logger, "LoadData1", "Load Data");
+    add(logger, "EraseMemory1", "Erase Memory");
+    add(logger, "Setup1", "Setup")->setVisible(false);
+    add(logger, "Cali1", "Cali")->setVisible(false);
+
+    // RECALL is a top-level command of its own, with no items.
+    QAction* recall = menuBar()->addAction(QStringLiteral("RECALL"));
+    recall->setObjectName(QStringLiteral("RECALL1"));
+    recall->setEnabled(false);
+    actions_.insert(QStringLiteral("RECALL1"), recall);
+
+    QMenu* view = top("View1", "&View");
+    QAction* panel = add(view, "ControlPanel1", "&Control Panel");
+    panel->setCheckable(true);
+    panel->setChecked(true);
+    connect(panel, &QAction::triggered, this, [this, panel] {
+        panel->setChecked(appState().PanelWindow != nullptr);
+        ControlPanel1Click();
+    });
+    QAction* graph = add(view, "RealTimeGraph1", "Real Time &Graph");
+    graph->setCheckable(true);
+    graph->setChecked(false);
+
+    windowMenu_ = top("Window1", "&Window");
+    connect(windowMenu_, &QMenu::aboutToShow, this, &TfrmMain::fillWindowMenu);
+    fillWindowMenu();
+
+    QMenu* help = top("Help1", "&Help");
+    connect(add(help, "Contents1", "&Contents"), &QAction::triggered, this,
+            &TfrmMain::Contents1Click);
+    sep(help, "N4");
+    connect(add(help, "About1", "&About"), &QAction::triggered, this, &TfrmMain::About1Click);
+}
+
+void TfrmMain::fillWindowMenu() {
+    windowMenu_->clear();
+    QAction* tile = windowMenu_->addAction(QStringLiteral("&Tile"));
+    tile->setObjectName(QStringLiteral("Tile1"));
+    actions_.insert(QStringLiteral("Tile1"), tile);
+    connect(tile, &QAction::triggered, this, &TfrmMain::Tile1Click);
+    QAction* cascade = windowMenu_->addAction(QStringLiteral("&Cascade"));
+    cascade->setObjectName(QStringLiteral("Cascade1"));
+    actions_.insert(QStringLiteral("Cascade1"), cascade);
+    connect(cascade, &QAction::triggered, this, &TfrmMain::Cascade1Click);
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (!windows.isEmpty()) windowMenu_->addSeparator();
+    int n = 0;
+    for (QMdiSubWindow* w : windows) {
+        QAction* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
+        a->setCheckable(true);
+        a->setChecked(w == mdi_->activeSubWindow());
+        connect(a, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(w)] {
+            if (w) {
+                if (w->isMinimized()) w->showNormal();
+                mdi_->setActiveSubWindow(w);
+            }
+        });
+    }
+}
+
+void TfrmMain::buildToolbar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName(QStringLiteral("Panel1"));
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setFixedHeight(36);
+    bar->setIconSize(QSize(24, 24));
+    bar->toggleViewAction()->setEnabled(false);
+    addToolBar(Qt::TopToolBarArea, bar);
+    auto add = [this, bar](const char* name, const char* hint, glyphs::Kind kind) {
+        auto* b = new QToolButton(bar);
+        b->setObjectName(QLatin1String(name));
+        b->setToolTip(QLatin1String(hint));
+        b->setIcon(glyphs::icon(kind));
+        b->setAutoRaise(true);
+        if (kNotYetAvailable.contains(QLatin1String(name))) b->setEnabled(false);
+        bar->addWidget(b);
+        buttons_.insert(QLatin1String(name), b);
+        return b;
+    };
+    add("SpeedButton1", "Open File", glyphs::Kind::Open);
+    add("SpeedButton2", "Save to file", glyphs::Kind::Save);
+    add("btnPrint", "Print", glyphs::Kind::Print);
+    bar->addSeparator();
+    add("btnDataLogger", "Data Logger", glyphs::Kind::Logger);
+    add("btnOutputToGraph", "Output Tabular to graph", glyphs::Kind::TableToGraph);
+    bar->addSeparator();
+    add("btnRun", "Start Graphing Real Time Data", glyphs::Kind::Run);
+    add("btnStop", "Stop Graphing Real Time Data", glyphs::Kind::Stop);
+    bar->addSeparator();
+    connect(add("SpeedButton8", "Help", glyphs::Kind::Help), &QToolButton::clicked, this,
+            &TfrmMain::Contents1Click);
+    bar->addSeparator();
+
+    ComboBoxDeviceName = new QComboBox(bar);
+    ComboBoxDeviceName->setObjectName(QStringLiteral("ComboBoxDeviceName"));
+    ComboBoxDeviceName->setPlaceholderText(QStringLiteral("ComPort"));
+    ComboBoxDeviceName->setMinimumContentsLength(16);
+    ComboBoxDeviceName->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    bar->addWidget(ComboBoxDeviceName);
+    connect(ComboBoxDeviceName, &QComboBox::activated, this, &TfrmMain::ComboBoxDeviceNameChange);
+
+    // Never shown: the frame counters and an edit field without a role.
+    Label1 = new QLabel(bar);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setVisible(false);
+    MaskEdit1 = new QLineEdit(bar);
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit1->setVisible(false);
+}
+
+void TfrmMain::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    for (int i = 0; i < 2; ++i) {
+        status_[i] = new QLabel(bar);
+        status_[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        status_[i]->setMinimumWidth(50);
+        status_[i]->setFrameShape(QFrame::Panel);
+        status_[i]->setFrameShadow(QFrame::Sunken);
+        bar->addWidget(status_[i], i == 1 ? 1 : 0);
+    }
+}
+
+void TfrmMain::FormShow(TfrmAbout* splash) {
+    if (shown_) return;
+    shown_ = true;
+    AppState& st = appState();
+    splash_ = splash;
+    const QString docs = !options_.documentsFolder.isNull()
+                             ? options_.documentsFolder
+                             : QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    st.DataFolder = dataFolderFor(docs);
+    setWindowTitle(st.ModelName);
+    openPanel();
+    setSplashStatus(QStringLiteral("Initializing COM Port ..."));
+    bool found = false;
+    try {
+        found = link_->FindMeter();
+    } catch (const EAbort&) {
+    }
+    link_->applySearchOutcome(found);
+    resetPanelForConnection();
+    showDataLogger();
+    link_->startLiveLink();
+    link_->mainTimer().start();
+    if (splash_) {
+        splash_->setStatus(QString());
+        splash_->close();
+        splash_ = nullptr;
+    }
+}
+
+void TfrmMain::openPanel() {
+    auto* panel = new TfrmPanel(*link_, clock_);
+    panelSub_ = mdi_->addSubWindow(panel, Qt::SubWindow | Qt::FramelessWindowHint);
+    panelSub_->setObjectName(QStringLiteral("PanelSubWindow"));
+    panelSub_->setAttribute(Qt::WA_DeleteOnClose);
+    panelSub_->setWindowTitle(panel->windowTitle());
+    panelSub_->setFixedSize(panel->size());
+    panelSub_->move(0, 0);
+    panelSub_->show();
+    appState().PanelWindow = panel;
+    appState().ForceRedraw = true;
+    if (QAction* a = action(QStringLiteral("ControlPanel1"))) a->setChecked(true);
+    connect(panel, &TfrmPanel::closing, this, [this] {
+        if (QAction* a = action(QStringLiteral("ControlPanel1"))) a->setChecked(false);
+    });
+}
+
+void TfrmMain::ControlPanel1Click() {
+    if (appState().PanelWindow && panelSub_) {
+        panelSub_->showNormal();
+        mdi_->setActiveSubWindow(panelSub_);
+        return;
+    }
+    openPanel();
+}
+
+void TfrmMain::Exit1Click() {
+    // Ends the message loop at once: no close handlers, no settings written, no save questions.
+    QCoreApplication::exit(0);
+}
+
+void TfrmMain::Tile1Click() { mdi_->tileSubWindows(); }
+void TfrmMain::Cascade1Click() { mdi_->cascadeSubWindows(); }
+
+void TfrmMain::About1Click() {
+    AppState& st = appState();
+    if (!st.AboutWindow) {
+        auto* about = new TfrmAbout(this);
+        st.AboutWindow = about;
+    }
+    static_cast<TfrmAbout*>(st.AboutWindow)->exec();
+}
+
+QString TfrmMain::helpFilePath() const {
+    const QString name = appState().ModelName == QLatin1String("NX880245")
+                             ? QStringLiteral("NX880245Help.htm")
+                             : QStringLiteral("NX410Help.htm");
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+void TfrmMain::Contents1Click() {
+    const QString path = helpFilePath();
+    // A missing help file is not reported.
+    if (QFileInfo::exists(path)) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TfrmMain::PrinterSetup1Click() {
+    QPageSetupDialog dialog(&sharedPrinter(), this);
+    dialog.exec();
+}
+
+void TfrmMain::ComboBoxDeviceNameChange(int index) {
+    if (updatingPorts_) return;
+    try {
+        link_->ComboBoxDeviceNameChange(index);
+    } catch (const EAbort&) {
+    }
+}
+
+void TfrmMain::MaxMinTimerTimer() {
+    AppState& st = appState();
+    FlagGuard busy(st.BlinkBusy);
+    st.BlinkPhase = !st.BlinkPhase;
+    if (st.PanelWindow) st.PanelWindow->setBlink(st.BlinkPhase);
+}
+
+void TfrmMain::DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime /*t*/) {
+    AppState& st = appState();
+    const DecodedFrame d = decodeLiveFrame(frame);
+    applyFrameFlags(st, d);
+    if (st.PanelWindow) showFrameOnPanel(st, d, *st.PanelWindow, *maxMinTimer_);
+}
+
+bool TfrmMain::FormCloseQuery() {
+    comm1_->Close();
+    link_->Delay(100);
+    return true;
+}
+
+void TfrmMain::FormClose() {
+    std::unique_ptr<QSettings> store =
+        options_.openSettings ? options_.openSettings() : settings::open();
+    settings::write(*store, appState());
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    event->accept();
+}
+
+// LinkView
+
+void TfrmMain::setCommandEnabled(Command c, bool on) {
+    QObject* target = nullptr;
+    switch (c) {
+        case Command::BtnRun: target = button(QStringLiteral("btnRun")); break;
+        case Command::Run1: target = action(QStringLiteral("Run1")); break;
+        case Command::BtnStop: target = button(QStringLiteral("btnStop")); break;
+        case Command::Stop1: target = action(QStringLiteral("Stop1")); break;
+        case Command::BtnDataLogger: target = button(QStringLiteral("btnDataLogger")); break;
+        case Command::DataLoggerMenu: target = action(QStringLiteral("DataLogger1")); break;
+        case Command::ClearButton: return;  // the real-time graph window is not there yet
+    }
+    if (!target) return;
+    if (on && kNotYetAvailable.contains(target->objectName())) return;
+    if (auto* a = qobject_cast<QAction*>(target)) a->setEnabled(on);
+    if (auto* w = qobject_cast<QWidget*>(target)) w->setEnabled(on);
+}
+
+void TfrmMain::showDataLogger() {
+    action(QStringLiteral("DataLogger1"))->setVisible(true);
+    button(QStringLiteral("btnDataLogger"))->setVisible(true);
+}
+
+void TfrmMain::setStatus(int panel, const QString& text) { status_[panel]->setText(text); }
+
+void TfrmMain::setNoConnectionShown(bool shown) {
+    if (TfrmPanel* p = panel()) p->setNoConnectionShown(shown);
+}
+
+void TfrmMain::resetPanelForConnection() {
+    if (TfrmPanel* p = panel()) p->resetForConnection();
+}
+
+void TfrmMain::setSplashStatus(const QString& text) {
+    if (splash_) splash_->setStatus(text);
+}
+
+void TfrmMain::portListChanged() {
+    FlagGuard quiet(updatingPorts_);
+    if (ComboBoxDeviceName->count() != link_->ports.size() ||
+        [&] {
+            for (int i = 0; i < link_->ports.size(); ++i)
+                if (ComboBoxDeviceName->itemText(i) != link_->ports[i]) return true;
+            return false;
+        }()) {
+        ComboBoxDeviceName->clear();
+        ComboBoxDeviceName->addItems(link_->ports);
+    }
+    ComboBoxDeviceName->setCurrentIndex(link_->selectedPort);
+}
+
+void TfrmMain::setCounters(const QString& text) { Label1->setText(text); }
+
+void TfrmMain::liveFrame(const LiveFrameBytes& frame, TDateTime t) { DecodeLiveFrame(frame, t); }
+
+void TfrmMain::processEvents() { QCoreApplication::processEvents(); }

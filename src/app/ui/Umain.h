@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+#include "link/MeterLink.h"
+
+class Clock;
+class ClockTimer;
+class MeterEmulator;
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QSettings;
+class QToolButton;
+class TComPort;
+class TfrmAbout;
+class TfrmPanel;
+
+// How the main window is started: the command line's ports, the simulated meter, and where the
+// settings and documents live.
+struct MainOptions {
+    QStringList extraPorts;           // --port devices, listed ahead of the system's ports
+    MeterEmulator* simMeter = nullptr;  // in demo mode, listed first
+    bool listSystemPorts = true;
+    std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
+    QString documentsFolder;          // default: the user's documents folder
+};
+
+// The multiple-document main window: menus, toolbar, status bar, the live link and its timers.
+class TfrmMain : public QMainWindow, private LinkView {
+    Q_OBJECT
+public:
+    TfrmMain(Clock& clock, MainOptions options, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    static QString simPortName();
+
+    // Start-up once the window is shown: the search, the panel, the live stream. Runs once.
+    void FormShow(TfrmAbout* splash = nullptr);
+
+    MeterLink& link() { return *link_; }
+    TComPort& Comm1() { return *comm1_; }
+    ClockTimer& MaxMinTimer() { return *maxMinTimer_; }
+    QMdiArea* mdiArea() const { return mdi_; }
+    TfrmPanel* panel() const;
+
+    // Handlers
+    void Exit1Click();
+    void Tile1Click();
+    void Cascade1Click();
+    void About1Click();
+    void Contents1Click();
+    void ControlPanel1Click();
+    void PrinterSetup1Click();
+    void ComboBoxDeviceNameChange(int index);
+    void MaxMinTimerTimer();
+    // DecodeLiveFrame: a good frame while connected.
+    void DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime t);
+
+    QAction* action(const QString& name) const;
+    QToolButton* button(const QString& name) const;
+    QString statusText(int panel) const;
+    QString helpFilePath() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // LinkView
+    void setCommandEnabled(Command c, bool on) override;
+    void showDataLogger() override;
+    void setStatus(int panel, const QString& text) override;
+    void setNoConnectionShown(bool shown) override;
+    void resetPanelForConnection() override;
+    void setSplashStatus(const QString& text) override;
+    void portListChanged() override;
+    void setCounters(const QString& text) override;
+    void liveFrame(const LiveFrameBytes& frame, TDateTime t) override;
+    void processEvents() override;
+
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void fillWindowMenu();
+    void openPanel();
+    bool FormCloseQuery();
+    void FormClose();
+
+    Clock& clock_;
+    MainOptions options_;
+    std::unique_ptr<TComPort> comm1_;
+    std::unique_ptr<MeterLink> link_;
+    std::unique_ptr<ClockTimer> maxMinTimer_;
+    QPointer<TfrmAbout> splash_;
+    bool shown_ = false;
+    bool updatingPorts_ = false;
+
+    QMdiArea* mdi_ = nullptr;
+    QPointer<QMdiSubWindow> panelSub_;
+    QMenu* windowMenu_ = nullptr;
+    QHash<QString, QAction*> actions_;
+    QHash<QString, QToolButton*> buttons_;
+    QComboBox* ComboBoxDeviceName = nullptr;
+    QLabel* Label1 = nullptr;
+    QLineEdit* MaskEdit1 = nullptr;
+    QLabel* status_[2] = {nullptr, nullptr};
+};
