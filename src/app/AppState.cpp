@@ -7,6 +7,10 @@ AppState& instance() {
 }
 }  // namespace
 
-AppState& appState() { return instance(); }
+AppState& appState() {
+    return instance();
+}
 
-void resetAppState() { instance() = AppState{}; }
+void resetAppState() {
+    instance() = AppState{};
+}

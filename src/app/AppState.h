@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "link/CommandFrame.h"
 #include "app/TDateTime.h"
+#include "link/CommandFrame.h"
 
 class TfrmPanel;
 class TfrmGraph;

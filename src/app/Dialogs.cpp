@@ -7,7 +7,9 @@ std::unique_ptr<Dialogs>& slot() {
 }
 }  // namespace
 
-Dialogs& Dialogs::instance() { return *slot(); }
+Dialogs& Dialogs::instance() {
+    return *slot();
+}
 
 std::unique_ptr<Dialogs> Dialogs::install(std::unique_ptr<Dialogs> d) {
     std::swap(slot(), d);
@@ -16,7 +18,8 @@ std::unique_ptr<Dialogs> Dialogs::install(std::unique_ptr<Dialogs> d) {
 
 Dialogs::Answer ScriptedDialogs::question(const QString& text, Buttons) {
     shown.push_back(text);
-    if (answers.empty()) return Answer::Cancel;
+    if (answers.empty())
+        return Answer::Cancel;
     const Answer a = answers.front();
     answers.pop_front();
     return a;
@@ -24,7 +27,8 @@ Dialogs::Answer ScriptedDialogs::question(const QString& text, Buttons) {
 
 QString ScriptedDialogs::openFileName(const QString& caption, const QString&, const QString&) {
     shown.push_back(caption);
-    if (fileNames.empty()) return {};
+    if (fileNames.empty())
+        return {};
     QString f = fileNames.front();
     fileNames.pop_front();
     return f;

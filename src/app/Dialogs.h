@@ -40,6 +40,6 @@ public:
                          QString* selectedFilter) override;
 
     QStringList shown;
-    std::deque<Answer> answers;      // questions asked with none left answer Cancel
-    std::deque<QString> fileNames;   // file choices with none left answer "" (cancel)
+    std::deque<Answer> answers;     // questions asked with none left answer Cancel
+    std::deque<QString> fileNames;  // file choices with none left answer "" (cancel)
 };

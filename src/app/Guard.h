@@ -22,7 +22,8 @@ class ScopeExit {
 public:
     explicit ScopeExit(std::function<void()> f) : f_(std::move(f)) {}
     ~ScopeExit() {
-        if (f_) f_();
+        if (f_)
+            f_();
     }
     ScopeExit(const ScopeExit&) = delete;
     ScopeExit& operator=(const ScopeExit&) = delete;

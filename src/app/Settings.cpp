@@ -17,7 +17,8 @@ const char* const kModel = "LastConnectedModel";
 
 int readInt(QSettings& store, const char* name, int fallback) {
     const QVariant v = store.value(QLatin1String(name));
-    if (!v.isValid()) return fallback;
+    if (!v.isValid())
+        return fallback;
     bool ok = false;
     int value = 0;
     if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::UInt ||
@@ -32,9 +33,11 @@ int readInt(QSettings& store, const char* name, int fallback) {
 
 double readRate(QSettings& store) {
     const QVariant v = store.value(QLatin1String(kRate));
-    if (v.typeId() != QMetaType::QByteArray) return 0.2;
+    if (v.typeId() != QMetaType::QByteArray)
+        return 0.2;
     const QByteArray raw = v.toByteArray();
-    if (raw.size() != 8) return 0.2;
+    if (raw.size() != 8)
+        return 0.2;
     // The 8 bytes of an IEEE double, little-endian as the registry holds it.
     const quint64 bits = qFromLittleEndian<quint64>(raw.constData());
     double d = 0;
@@ -90,10 +93,13 @@ DateFormatFacts dateFormatFacts(const QString& f) {
     QString part2;
     if (first >= 0) {
         const qsizetype second = f.indexOf(facts.separator, first + 1);
-        if (second >= 0) part2 = f.mid(first + 1, second - first);
+        if (second >= 0)
+            part2 = f.mid(first + 1, second - first);
     }
     // The month letter counts in either case: Qt writes it as "M".
-    auto hasMonth = [](const QString& s) { return s.contains(QLatin1Char('m'), Qt::CaseInsensitive); };
+    auto hasMonth = [](const QString& s) {
+        return s.contains(QLatin1Char('m'), Qt::CaseInsensitive);
+    };
     if (part1.contains(QLatin1Char('d')))
         facts.order = 1;
     else if (hasMonth(part1))
@@ -106,10 +112,13 @@ DateFormatFacts dateFormatFacts(const QString& f) {
 }
 
 QString dataFolderFor(const QString& documentsFolder) {
-    if (documentsFolder.isEmpty()) return {};
+    if (documentsFolder.isEmpty())
+        return {};
     QString docs = QDir::fromNativeSeparators(documentsFolder);
-    if (!docs.endsWith(QLatin1Char('/'))) docs += QLatin1Char('/');
+    if (!docs.endsWith(QLatin1Char('/')))
+        docs += QLatin1Char('/');
     const QString folder = docs + QStringLiteral("NX410/");
-    if (QDir().mkpath(folder) && QFileInfo(folder).isDir()) return folder;
+    if (QDir().mkpath(folder) && QFileInfo(folder).isDir())
+        return folder;
     return docs;
 }

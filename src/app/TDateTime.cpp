@@ -27,12 +27,20 @@ TDateTime fromDateTime(const QDate& date, const QTime& time) {
     return days + ms / kMsPerDay;
 }
 
-TDateTime fromDateTime(const QDateTime& dt) { return fromDateTime(dt.date(), dt.time()); }
+TDateTime fromDateTime(const QDateTime& dt) {
+    return fromDateTime(dt.date(), dt.time());
+}
 
-QDate datePart(TDateTime value) { return kEpoch.addDays(split(value).first); }
+QDate datePart(TDateTime value) {
+    return kEpoch.addDays(split(value).first);
+}
 
-QTime timePart(TDateTime value) { return QTime::fromMSecsSinceStartOfDay(split(value).second); }
+QTime timePart(TDateTime value) {
+    return QTime::fromMSecsSinceStartOfDay(split(value).second);
+}
 
-QDateTime toDateTime(TDateTime value) { return QDateTime(datePart(value), timePart(value)); }
+QDateTime toDateTime(TDateTime value) {
+    return QDateTime(datePart(value), timePart(value));
+}
 
 }  // namespace tdt

@@ -2,7 +2,9 @@
 
 #include "app/AppState.h"
 
-int frameWord(const LiveFrameBytes& f, int a) { return (f[a] << 8) | f[a + 1]; }
+int frameWord(const LiveFrameBytes& f, int a) {
+    return (f[a] << 8) | f[a + 1];
+}
 
 int frameBcd(const LiveFrameBytes& f, int a) {
     return (f[a] >> 4) * 1000 + (f[a] & 0x0F) * 100 + (f[a + 1] >> 4) * 10 + (f[a + 1] & 0x0F);
@@ -12,7 +14,8 @@ namespace {
 QString hexJoin(const LiveFrameBytes& f, int from, QChar sep) {
     QString s;
     for (int i = 0; i < 3; ++i) {
-        if (i) s += sep;
+        if (i)
+            s += sep;
         s += QStringLiteral("%1").arg(f[from + i], 2, 16, QLatin1Char('0')).toUpper();
     }
     return s;
@@ -59,6 +62,7 @@ void applyFrameFlags(AppState& state, const DecodedFrame& d) {
 
 std::uint8_t frameChecksum(const std::uint8_t* frame) {
     unsigned sum = 0;
-    for (int i = 1; i <= 16; ++i) sum += frame[i];
+    for (int i = 1; i <= 16; ++i)
+        sum += frame[i];
     return static_cast<std::uint8_t>(sum & 0xFF);
 }

@@ -19,17 +19,17 @@ struct DecodedFrame {
     bool fast = false;        // else SLOW
     bool under = false;
     bool over = false;
-    int battery = 0;              // 0..3
-    std::uint8_t selection = 0;   // MAX/MIN selection: 0x00, 0x04 MAX, 0x08 MIN, 0x0C both
+    int battery = 0;             // 0..3
+    std::uint8_t selection = 0;  // MAX/MIN selection: 0x00, 0x04 MAX, 0x08 MIN, 0x0C both
     bool memoryFull = false;
     bool clockShown = false;
     bool readMode = false;
-    int storedNumber = 0;   // signed stored-reading number
-    int displayValue = 0;   // tenths of a dB, what the four digits show
-    float level = 0;        // dB
+    int storedNumber = 0;  // signed stored-reading number
+    int displayValue = 0;  // tenths of a dB, what the four digits show
+    float level = 0;       // dB
     std::uint8_t seconds = 0;
-    QString clockText;      // "hh:mm:ss" from the BCD bytes
-    QString dateText;       // "yy-mm-dd" from the BCD bytes
+    QString clockText;  // "hh:mm:ss" from the BCD bytes
+    QString dateText;   // "yy-mm-dd" from the BCD bytes
 };
 
 // BE(a): the big-endian 16-bit number at offset a.

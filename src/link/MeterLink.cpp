@@ -12,6 +12,7 @@ namespace {
 using Command = LinkView::Command;
 constexpr int kMaxReadPerEvent = 256;
 constexpr int kFrameSize = 19;
+constexpr int kMaxEchoRead = 256;
 
 // Gives the port its receive handler back and restarts the watchdog on every way out.
 class DetachedReceive {
@@ -25,7 +26,8 @@ public:
         timer_.start();
     }
     void restoreHandler() {
-        if (handler_) port_.setOnRxChar(std::exchange(handler_, nullptr));
+        if (handler_)
+            port_.setOnRxChar(std::exchange(handler_, nullptr));
     }
 
 private:
@@ -60,10 +62,13 @@ QString MeterLink::deviceNameFor(const QString& portName) {
 #endif
 }
 
-void MeterLink::Delay(quint32 ms) { clock_.delay(ms); }
+void MeterLink::Delay(quint32 ms) {
+    clock_.delay(ms);
+}
 
 void MeterLink::waitWhile(const bool& flag) {
-    while (flag) view_.processEvents();
+    while (flag)
+        view_.processEvents();
 }
 
 void MeterLink::sendAsText(const CommandFrame& frame) {
@@ -82,16 +87,21 @@ bool MeterLink::SendCommand(CommandFrame& frame) {
     bool ok = false;
     {
         DetachedReceive detached(comm1_, *mainTimer_);
-        std::array<char, 8> echo{};
+        const QByteArray wanted = frame.toBytes();
         for (int attempt = 0; attempt < 3 && !ok; ++attempt) {
             sendAsText(frame);
             Delay(100);
-            // An echo not whole after 100 ms counts as a failed try: nothing is read into the
-            // echo buffer once the try has been judged.
-            if (comm1_.BytesWaiting() < 8) continue;
-            comm1_.ReadBytes(echo.data(), 8, true);
-            ok = std::equal(echo.begin(), echo.end(), frame.bytes.begin(),
-                            [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; });
+            // An echo not whole after 100 ms counts as a failed try: nothing is read once the try
+            // has been judged.
+            const int waiting = comm1_.BytesWaiting();
+            if (waiting < 8)
+                continue;
+            // The echo may follow the rest of a live frame that was on its way when the key was
+            // pressed; looking only at the first 8 bytes would send the key again and make the
+            // meter act on it two or three times.
+            QByteArray echo(std::min(waiting, kMaxEchoRead), '\0');
+            comm1_.ReadBytes(echo.data(), static_cast<int>(echo.size()), true);
+            ok = echo.contains(wanted);
         }
         detached.restoreHandler();
         state_.commandFrame.setLetter('a');
@@ -138,7 +148,8 @@ bool MeterLink::FindMeter() {
             // Held by another program or gone: drop it and try what moved into its place.
             ports.removeAt(k);
             --k;
-            if (ports.isEmpty()) selectedPort = -1;
+            if (ports.isEmpty())
+                selectedPort = -1;
             view_.portListChanged();
             continue;
         }
@@ -163,7 +174,8 @@ bool MeterLink::FindMeter() {
         }
         comm1_.Close();
     }
-    if (selectedPort >= static_cast<int>(ports.size())) selectedPort = ports.isEmpty() ? -1 : 0;
+    if (selectedPort >= static_cast<int>(ports.size()))
+        selectedPort = ports.isEmpty() ? -1 : 0;
     return false;
 }
 
@@ -203,7 +215,8 @@ void MeterLink::startLiveLink() {
     try {
         comm1_.PurgeReceive();
         state_.commandFrame.setLetter('a');
-        if (comm1_.Active()) sendAsText(state_.commandFrame);
+        if (comm1_.Active())
+            sendAsText(state_.commandFrame);
     } catch (const EAbort&) {
     }
 }
@@ -230,7 +243,8 @@ void MeterLink::MainTimerTimer() {
         view_.setStatus(0, selectedPortName());
         view_.setStatus(1, QStringLiteral("Off Connection"));
         view_.setNoConnectionShown(true);
-        if (state_.Connected) state_.ReceiveBuffer.clear();
+        if (state_.Connected)
+            state_.ReceiveBuffer.clear();
         state_.Connected = false;
         state_.MissCount = 0;
         view_.setStatus(1, QStringLiteral("No Connection"));
@@ -240,7 +254,7 @@ void MeterLink::MainTimerTimer() {
     if (state_.FirstTick) {
         state_.FirstTick = false;
     } else {
-        const double since = (now - state_.LastTickTime) * tdt::kMsPerDay;
+        const double since = std::round((now - state_.LastTickTime) * tdt::kMsPerDay);
         const auto next = static_cast<int>(std::trunc(mainTimer_->interval() + 1000 - since));
         mainTimer_->setInterval(next > 500 ? next : 500);
     }
@@ -280,7 +294,8 @@ void MeterLink::handshake() {
     view_.setNoConnectionShown(false);
     const bool running = state_.RealTimeRunning;
     view_.setCommandEnabled(Command::BtnRun, !running);
-    if (!running) view_.setCommandEnabled(Command::Run1, true);
+    if (!running)
+        view_.setCommandEnabled(Command::Run1, true);
     view_.setCommandEnabled(Command::BtnStop, running);
     view_.setCommandEnabled(Command::Stop1, running);
     view_.setCommandEnabled(Command::ClearButton, !running);
@@ -288,8 +303,8 @@ void MeterLink::handshake() {
 
 void MeterLink::Comm1RxChar() {
     ScopeExit counters([this] {
-        view_.setCounters(QStringLiteral("%1/%2").arg(state_.ChecksumErrors).arg(
-            state_.FramesWithTrailer));
+        view_.setCounters(
+            QStringLiteral("%1/%2").arg(state_.ChecksumErrors).arg(state_.FramesWithTrailer));
     });
     FlagGuard busy(state_.ReceiveBusy);
     const int n = std::min(comm1_.BytesWaiting(), kMaxReadPerEvent);

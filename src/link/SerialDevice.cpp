@@ -11,14 +11,14 @@ class SerialDevice final : public ComDevice {
 public:
     explicit SerialDevice(const QString& name) {
         port_.setPortName(name);
-        if (!port_.open(QIODevice::ReadWrite)) throw EComError(errorCode(), port_.errorString());
+        if (!port_.open(QIODevice::ReadWrite))
+            throw EComError(errorCode(), port_.errorString());
         port_.clear();
         port_.setReadBufferSize(0);
-        const bool lineOk = port_.setBaudRate(QSerialPort::Baud9600) &&
-                            port_.setDataBits(QSerialPort::Data8) &&
-                            port_.setParity(QSerialPort::NoParity) &&
-                            port_.setStopBits(QSerialPort::OneStop) &&
-                            port_.setFlowControl(QSerialPort::NoFlowControl);
+        const bool lineOk =
+            port_.setBaudRate(QSerialPort::Baud9600) && port_.setDataBits(QSerialPort::Data8) &&
+            port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
+            port_.setFlowControl(QSerialPort::NoFlowControl);
         if (!lineOk) {
             const EComError e(errorCode(), port_.errorString());
             port_.close();
@@ -29,7 +29,8 @@ public:
         port_.setRequestToSend(true);
         port_.clearError();
         QObject::connect(&port_, &QSerialPort::readyRead, [this] {
-            if (bytesArrived) bytesArrived();
+            if (bytesArrived)
+                bytesArrived();
         });
     }
 
@@ -54,7 +55,8 @@ public:
         QElapsedTimer t;
         t.start();
         while (bytesWaiting() < count) {
-            if (t.elapsed() >= ms) return false;
+            if (t.elapsed() >= ms)
+                return false;
             const QSignalBlocker quiet(port_);
             port_.waitForReadyRead(20);
             check();
@@ -63,14 +65,17 @@ public:
     }
 
     void write(const QByteArray& bytes, bool wait) override {
-        if (port_.write(bytes) != bytes.size()) throw EComError(errorCode(), port_.errorString());
+        if (port_.write(bytes) != bytes.size())
+            throw EComError(errorCode(), port_.errorString());
         // Hand the bytes to the driver now: the caller may busy-wait without an event loop.
         port_.flush();
         if (wait) {
             QElapsedTimer t;
             t.start();
-            while (port_.bytesToWrite() > 0 && t.elapsed() < 5000) port_.waitForBytesWritten(50);
-            if (port_.bytesToWrite() > 0) throw EComError(0, QStringLiteral("Timeout"));
+            while (port_.bytesToWrite() > 0 && t.elapsed() < 5000)
+                port_.waitForBytesWritten(50);
+            if (port_.bytesToWrite() > 0)
+                throw EComError(0, QStringLiteral("Timeout"));
         }
         check();
     }
@@ -90,7 +95,8 @@ private:
     // Timeouts of the polling waits are not failures; anything else is.
     void check() {
         const auto e = port_.error();
-        if (e == QSerialPort::NoError) return;
+        if (e == QSerialPort::NoError)
+            return;
         if (e == QSerialPort::TimeoutError) {
             port_.clearError();
             return;

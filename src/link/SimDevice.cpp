@@ -17,7 +17,8 @@ public:
             const quint64 sent = meter_.bytesSent();
             if (sent != seen_ && meter_.available(clock_.msecs()) > 0) {
                 seen_ = sent;
-                if (bytesArrived) bytesArrived();
+                if (bytesArrived)
+                    bytesArrived();
             }
         };
         poll_->start();
@@ -31,14 +32,16 @@ public:
     bool waitForBytes(qint64 count, int ms) override {
         const qint64 until = clock_.msecs() + ms;
         while (meter_.available(clock_.msecs()) < count) {
-            if (clock_.msecs() >= until) return false;
+            if (clock_.msecs() >= until)
+                return false;
             clock_.delay(0);
         }
         return true;
     }
     void write(const QByteArray& bytes, bool wait) override {
         meter_.hostWrite(bytes, clock_.msecs());
-        if (wait) clock_.delay(static_cast<quint32>(bytes.size() * MeterEmulator::kByteUs / 1000));
+        if (wait)
+            clock_.delay(static_cast<quint32>(bytes.size() * MeterEmulator::kByteUs / 1000));
     }
     void purgeReceive() override {
         meter_.advanceTo(clock_.msecs());

@@ -12,8 +12,10 @@ TComPort::~TComPort() = default;
 void TComPort::fail(int code, const QString& message) {
     EComError error(code, message);
     TComAction action = TComAction::caFail;
-    if (OnError) OnError(this, error, action);
-    if (action == TComAction::caAbort) throw EAbort();
+    if (OnError)
+        OnError(this, error, action);
+    if (action == TComAction::caAbort)
+        throw EAbort();
     throw error;
 }
 
@@ -23,13 +25,15 @@ auto TComPort::guarded(F&& f) -> decltype(f()) {
         return f();
     } catch (const EComError& e) {
         // A device that failed (unplugged adapter) is closed; the watchdog reports the loss.
-        if (e.code() != 0) retireDevice();
+        if (e.code() != 0)
+            retireDevice();
         fail(e.code(), QString::fromStdString(e.what()));
     }
 }
 
 void TComPort::retireDevice() {
-    if (!device_) return;
+    if (!device_)
+        return;
     device_->bytesArrived = nullptr;
     // The device may be the one whose signal is running right now: free it once that is over.
     std::shared_ptr<ComDevice> old(device_.release());
@@ -37,16 +41,19 @@ void TComPort::retireDevice() {
 }
 
 void TComPort::requireOpen() {
-    if (!device_) fail(0, QStringLiteral("Can't perform this operation on a closed port"));
+    if (!device_)
+        fail(0, QStringLiteral("Can't perform this operation on a closed port"));
 }
 
 void TComPort::setDeviceName(const QString& name) {
-    if (device_) fail(0, QStringLiteral("Can't perform this operation on an open port"));
+    if (device_)
+        fail(0, QStringLiteral("Can't perform this operation on an open port"));
     deviceName_ = name;
 }
 
 void TComPort::setActive(bool on) {
-    if (on == Active()) return;
+    if (on == Active())
+        return;
     if (!on) {
         retireDevice();
         return;
@@ -57,7 +64,8 @@ void TComPort::setActive(bool on) {
     } catch (const EComError& e) {
         fail(e.code(), QString::fromStdString(e.what()));
     }
-    if (!device) fail(0, QStringLiteral("Can't open %1").arg(deviceName_));
+    if (!device)
+        fail(0, QStringLiteral("Can't open %1").arg(deviceName_));
     device_ = std::move(device);
     device_->bytesArrived = [this] { dispatch(); };
 }
@@ -68,7 +76,8 @@ void TComPort::setOnRxChar(RxHandler handler) {
         // Bytes that waited while no handler was assigned get an event of their own.
         QTimer::singleShot(0, this, [this] {
             try {
-                if (device_ && device_->bytesWaiting() > 0) dispatch();
+                if (device_ && device_->bytesWaiting() > 0)
+                    dispatch();
             } catch (const EComError&) {
             }
         });
@@ -76,7 +85,8 @@ void TComPort::setOnRxChar(RxHandler handler) {
 }
 
 void TComPort::dispatch() {
-    if (!onRxChar_ || !device_) return;
+    if (!onRxChar_ || !device_)
+        return;
     if (inHandler_) {
         // One call at a time: an event that comes while the handler runs is delivered after it.
         eventPending_ = true;
@@ -102,7 +112,8 @@ void TComPort::dispatch() {
         if (more)
             QTimer::singleShot(0, this, [this] {
                 try {
-                    if (device_ && device_->bytesWaiting() > 0) dispatch();
+                    if (device_ && device_->bytesWaiting() > 0)
+                        dispatch();
                 } catch (const EComError&) {
                 }
             });
@@ -116,19 +127,22 @@ int TComPort::BytesWaiting() {
 
 void TComPort::ReadBytes(char* buf, int count, bool /*waitOnCompletion*/) {
     requireOpen();
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     guarded([&] {
         if (!device_->waitForBytes(count, kReadLimitMs))
             throw EComError(0, QStringLiteral("Timeout"));
         const QByteArray data = device_->read(count);
-        if (data.size() != count) throw EComError(0, QStringLiteral("Timeout"));
+        if (data.size() != count)
+            throw EComError(0, QStringLiteral("Timeout"));
         std::memcpy(buf, data.constData(), static_cast<size_t>(count));
     });
 }
 
 void TComPort::WriteBytes(const char* buf, int count, bool waitOnCompletion) {
     requireOpen();
-    if (count <= 0) return;
+    if (count <= 0)
+        return;
     guarded([&] { device_->write(QByteArray(buf, count), waitOnCompletion); });
 }
 
@@ -137,11 +151,13 @@ void TComPort::WriteText(const QByteArray& text) {
 }
 
 void TComPort::PurgeReceive() {
-    if (device_) guarded([&] { device_->purgeReceive(); });
+    if (device_)
+        guarded([&] { device_->purgeReceive(); });
 }
 
 void TComPort::PurgeTransmit() {
-    if (device_) guarded([&] { device_->purgeTransmit(); });
+    if (device_)
+        guarded([&] { device_->purgeTransmit(); });
 }
 
 void abortOnComError(TComPort*, const EComError&, TComAction& action) {

@@ -30,15 +30,16 @@ QPolygonF segment(QPointF p, QPointF q, double t) {
     const QPointF dir = (q - p) / std::hypot(q.x() - p.x(), q.y() - p.y());
     const QPointF n(-dir.y(), dir.x());
     const double h = t / 2;
-    return QPolygonF({p, p + dir * h + n * h, q - dir * h + n * h, q, q - dir * h - n * h,
-                      p + dir * h - n * h});
+    return QPolygonF(
+        {p, p + dir * h + n * h, q - dir * h + n * h, q, q - dir * h - n * h, p + dir * h - n * h});
 }
 }  // namespace
 
 QImage draw(int index) {
     QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
-    if (index < 0 || index >= kCount) return img;
+    if (index < 0 || index >= kCount)
+        return img;
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);
@@ -53,28 +54,41 @@ QImage draw(int index) {
         p.drawPolygon(segment(a + off, b - off, t));
     };
     const std::uint8_t s = kSegments[static_cast<std::size_t>(index)];
-    if (s & 0x01) seg(0, 1, true);
-    if (s & 0x02) seg(1, 3, false);
-    if (s & 0x04) seg(3, 5, false);
-    if (s & 0x08) seg(4, 5, true);
-    if (s & 0x10) seg(2, 4, false);
-    if (s & 0x20) seg(0, 2, false);
-    if (s & 0x40) seg(2, 3, true);
+    if (s & 0x01)
+        seg(0, 1, true);
+    if (s & 0x02)
+        seg(1, 3, false);
+    if (s & 0x04)
+        seg(3, 5, false);
+    if (s & 0x08)
+        seg(4, 5, true);
+    if (s & 0x10)
+        seg(2, 4, false);
+    if (s & 0x20)
+        seg(0, 2, false);
+    if (s & 0x40)
+        seg(2, 3, true);
     return img;
 }
 
 void load() {
     auto& images = store();
     images.clear();
-    for (int i = 0; i < kCount; ++i) images.push_back(draw(i));
+    for (int i = 0; i < kCount; ++i)
+        images.push_back(draw(i));
 }
 
-void release() { store().clear(); }
+void release() {
+    store().clear();
+}
 
-bool loaded() { return store().size() == kCount; }
+bool loaded() {
+    return store().size() == kCount;
+}
 
 const QImage& image(int index) {
-    if (!loaded()) load();
+    if (!loaded())
+        load();
     return store()[static_cast<std::size_t>(std::clamp(index, 0, kCount - 1))];
 }
 

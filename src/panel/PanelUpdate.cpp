@@ -10,19 +10,22 @@
 #include "link/LiveDecoder.h"
 
 bool digitImages(int v, std::array<std::uint8_t, 4>& d) {
-    if (v >= 11000) return false;
+    if (v >= 11000)
+        return false;
     v = std::max(v, 0);
     d[0] = static_cast<std::uint8_t>(v / 1000);
     d[1] = static_cast<std::uint8_t>((v % 1000) / 100);
     d[2] = static_cast<std::uint8_t>((v % 100) / 10);
     d[3] = static_cast<std::uint8_t>(v % 10);
-    if (d[0] != 1) d[0] = 10;
+    if (d[0] != 1)
+        d[0] = 10;
     return true;
 }
 
 int barWidth(float level) {
     int m = static_cast<int>(std::trunc((level - 30.0) * 0.5));
-    if (m > 50) m = 50;
+    if (m > 50)
+        m = 50;
     return std::max(0, 2 * m + 1);
 }
 
@@ -34,27 +37,32 @@ QString panelClockText(const QString& clockText) {
             sep = c;
             break;
         }
-    if (sep != QLatin1Char(':')) return clockText;
+    if (sep != QLatin1Char(':'))
+        return clockText;
     const QTime t = QTime::fromString(clockText, QStringLiteral("hh:mm:ss"));
     return t.isValid() ? t.toString(QStringLiteral("hh:mm:ss")) : clockText;
 }
 
 namespace {
 void showIfDifferent(PanelDisplay& p, PanelItem item, bool shown) {
-    if (p.isShown(item) != shown) p.setShown(item, shown);
+    if (p.isShown(item) != shown)
+        p.setShown(item, shown);
 }
 
 void textIfDifferent(PanelDisplay& p, PanelItem item, const QString& text) {
-    if (p.text(item) != text) p.setText(item, text);
+    if (p.text(item) != text)
+        p.setText(item, text);
 }
 
 QString recText(const DecodedFrame& d) {
-    if (d.meterRecording) return QStringLiteral("REC");
+    if (d.meterRecording)
+        return QStringLiteral("REC");
     return d.memoryFull ? QStringLiteral("FULL") : QString();
 }
 
 void stopBlink(ClockTimer& t) {
-    if (t.isActive()) t.stop();
+    if (t.isActive())
+        t.stop();
 }
 }  // namespace
 
@@ -91,7 +99,9 @@ void showFrameOnPanel(AppState& st, const DecodedFrame& d, PanelDisplay& p,
             showIfDifferent(p, PanelItem::lblMIN, false);
         } else {
             switch (d.selection) {
-                case 0x00: stopBlink(blinkTimer); break;
+                case 0x00:
+                    stopBlink(blinkTimer);
+                    break;
                 case 0x04:
                     showIfDifferent(p, PanelItem::lblMAX, true);
                     showIfDifferent(p, PanelItem::lblMIN, false);
@@ -103,7 +113,8 @@ void showFrameOnPanel(AppState& st, const DecodedFrame& d, PanelDisplay& p,
                     stopBlink(blinkTimer);
                     break;
                 default:
-                    if (!blinkTimer.isActive()) blinkTimer.start();
+                    if (!blinkTimer.isActive())
+                        blinkTimer.start();
                     break;
             }
         }

@@ -11,8 +11,23 @@ struct DecodedFrame;
 
 // The elements of the panel's display that a live frame drives.
 enum class PanelItem {
-    lblMAX, lblMIN, lblFAST, lbldBA, lblREC, lblTime, lblDate, lblReadNo, imgREAD, imgUNDER,
-    imgOVER, imgBatBar0, imgBatBar1, imgBatBar2, imgBatBar3, imgAutoOff, lblNoConnection,
+    lblMAX,
+    lblMIN,
+    lblFAST,
+    lbldBA,
+    lblREC,
+    lblTime,
+    lblDate,
+    lblReadNo,
+    imgREAD,
+    imgUNDER,
+    imgOVER,
+    imgBatBar0,
+    imgBatBar1,
+    imgBatBar2,
+    imgBatBar3,
+    imgAutoOff,
+    lblNoConnection,
 };
 
 // What the decoder draws on; the panel window implements it.

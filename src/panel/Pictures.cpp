@@ -12,18 +12,12 @@ namespace pictures {
 namespace {
 const QColor kLcdInk(28, 30, 26);
 const KeyArea kKeys[] = {
-    {"btnPower", {149, 176, 41, 36}, ""},
-    {"btnRECALL", {95, 239, 42, 27}, "RECALL"},
-    {"btnLevel", {153, 242, 30, 28}, ""},
-    {"btnREC", {61, 281, 33, 28}, "REC"},
-    {"btnMEM", {103, 287, 41, 25}, "MEM"},
-    {"btnDown", {155, 280, 30, 28}, ""},
-    {"Label1", {49, 334, 41, 25}, "CLOCK"},
-    {"btnINTV", {99, 334, 41, 25}, "INTV"},
-    {"btnMaxMin", {153, 329, 32, 25}, "MIN\nMAX"},
-    {"btnBackLight", {37, 378, 41, 25}, ""},
-    {"btnAC", {84, 378, 41, 25}, "A/C"},
-    {"btnFast", {142, 376, 44, 25}, "FAST\nSLOW"},
+    {"btnPower", {149, 176, 41, 36}, ""},          {"btnRECALL", {95, 239, 42, 27}, "RECALL"},
+    {"btnLevel", {153, 242, 30, 28}, ""},          {"btnREC", {61, 281, 33, 28}, "REC"},
+    {"btnMEM", {103, 287, 41, 25}, "MEM"},         {"btnDown", {155, 280, 30, 28}, ""},
+    {"Label1", {49, 334, 41, 25}, "CLOCK"},        {"btnINTV", {99, 334, 41, 25}, "INTV"},
+    {"btnMaxMin", {153, 329, 32, 25}, "MIN\nMAX"}, {"btnBackLight", {37, 378, 41, 25}, ""},
+    {"btnAC", {84, 378, 41, 25}, "A/C"},           {"btnFast", {142, 376, 44, 25}, "FAST\nSLOW"},
 };
 
 QPixmap canvas(int w, int h) {
@@ -78,8 +72,9 @@ void drawKey(QPainter& p, const KeyArea& k) {
         const double s = name == QLatin1String("btnLevel") ? -1 : 1;
         p.setBrush(QColor(40, 42, 46));
         p.setPen(Qt::NoPen);
-        p.drawPolygon(QPolygonF({QPointF(c.x() - 6, c.y() - 3 * s), QPointF(c.x() + 6, c.y() - 3 * s),
-                                 QPointF(c.x(), c.y() + 4 * s)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(c.x() - 6, c.y() - 3 * s), QPointF(c.x() + 6, c.y() - 3 * s),
+                       QPointF(c.x(), c.y() + 4 * s)}));
     } else if (name == QLatin1String("btnBackLight")) {
         p.drawEllipse(c, 3.2, 3.2);
         for (int i = 0; i < 8; ++i) {
@@ -120,7 +115,8 @@ QPixmap meterFront() {
     neck.setColorAt(1, QColor(60, 62, 66));
     p.setPen(QPen(QColor(35, 36, 40), 1));
     p.setBrush(neck);
-    p.drawPolygon(QPolygonF({QPointF(95, 70), QPointF(119, 70), QPointF(136, 152), QPointF(78, 152)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(95, 70), QPointF(119, 70), QPointF(136, 152), QPointF(78, 152)}));
     QRadialGradient foam(QPointF(96, 38), 52);
     foam.setColorAt(0, QColor(120, 124, 130));
     foam.setColorAt(1, QColor(44, 46, 50));
@@ -130,7 +126,8 @@ QPixmap meterFront() {
     p.setBrush(QColor(0, 0, 0, 40));
     for (int y = 14; y < 92; y += 5)
         for (int x = 69; x < 146; x += 5)
-            if (std::hypot(x - 107.0, y - 50.0) < 39) p.drawEllipse(QPointF(x + (y % 2) * 2.5, y), 1, 1);
+            if (std::hypot(x - 107.0, y - 50.0) < 39)
+                p.drawEllipse(QPointF(x + (y % 2) * 2.5, y), 1, 1);
 
     // Housing and face plate.
     QLinearGradient body(22, 0, 192, 0);
@@ -160,7 +157,8 @@ QPixmap meterFront() {
     p.drawRoundedRect(QRectF(33, 230, 156, 178), 10, 10);
     int n = 0;
     const KeyArea* keys = keyAreas(&n);
-    for (int i = 0; i < n; ++i) drawKey(p, keys[i]);
+    for (int i = 0; i < n; ++i)
+        drawKey(p, keys[i]);
 
     // Display window: bezel and LCD glass.
     p.setPen(QPen(QColor(18, 18, 20), 1.5));
@@ -182,7 +180,8 @@ QPixmap meterFront() {
     // Foot of the housing.
     p.setPen(QColor(170, 174, 180));
     p.setFont(pixelFont(8, false));
-    p.drawText(QRectF(29, 552, 156, 12), Qt::AlignHCenter, QStringLiteral("CLASS 2  \u2022  30-130 dB"));
+    p.drawText(QRectF(29, 552, 156, 12), Qt::AlignHCenter,
+               QStringLiteral("CLASS 2  \u2022  30-130 dB"));
     p.setBrush(QColor(40, 42, 46));
     p.setPen(Qt::NoPen);
     p.drawRoundedRect(QRectF(92, 572, 30, 8), 3, 3);
@@ -194,9 +193,11 @@ QPixmap barPicture() {
     pm.fill(QColor(183, 192, 169));
     QPainter p(&pm);
     p.fillRect(QRect(0, 1, 101, 5), kLcdInk);
-    for (int x = 0; x <= 100; x += 10) p.fillRect(QRect(x, 6, 1, x % 50 == 0 ? 3 : 2), kLcdInk);
+    for (int x = 0; x <= 100; x += 10)
+        p.fillRect(QRect(x, 6, 1, x % 50 == 0 ? 3 : 2), kLcdInk);
     // Thin gaps between the bar's segments, as on the LCD.
-    for (int x = 4; x < 101; x += 5) p.fillRect(QRect(x, 1, 1, 5), QColor(70, 76, 64));
+    for (int x = 4; x < 101; x += 5)
+        p.fillRect(QRect(x, 1, 1, 5), QColor(70, 76, 64));
     return pm;
 }
 
@@ -205,7 +206,8 @@ QPixmap word(int w, int h, const QString& text, int px, bool inverse) {
     QPixmap pm = canvas(w, h);
     QPainter p(&pm);
     p.setRenderHint(QPainter::TextAntialiasing);
-    if (inverse) p.fillRect(pm.rect(), kLcdInk);
+    if (inverse)
+        p.fillRect(pm.rect(), kLcdInk);
     p.setPen(inverse ? QColor(190, 200, 176) : kLcdInk);
     p.setFont(pixelFont(px));
     p.drawText(pm.rect(), Qt::AlignCenter, text);
@@ -213,10 +215,18 @@ QPixmap word(int w, int h, const QString& text, int px, bool inverse) {
 }
 }  // namespace
 
-QPixmap readWord() { return word(30, 12, QStringLiteral("READ"), 10, false); }
-QPixmap underWord() { return word(21, 7, QStringLiteral("UNDER"), 6, true); }
-QPixmap overWord() { return word(17, 7, QStringLiteral("OVER"), 6, true); }
-QPixmap memWord() { return word(27, 12, QStringLiteral("MEM"), 10, false); }
+QPixmap readWord() {
+    return word(30, 12, QStringLiteral("READ"), 10, false);
+}
+QPixmap underWord() {
+    return word(21, 7, QStringLiteral("UNDER"), 6, true);
+}
+QPixmap overWord() {
+    return word(17, 7, QStringLiteral("OVER"), 6, true);
+}
+QPixmap memWord() {
+    return word(27, 12, QStringLiteral("MEM"), 10, false);
+}
 
 QPixmap battery(int bars) {
     QPixmap pm = canvas(22, 12);
@@ -225,7 +235,8 @@ QPixmap battery(int bars) {
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRect(0, 1, 19, 9));
     p.fillRect(QRect(20, 4, 2, 4), kLcdInk);
-    for (int i = 0; i < bars; ++i) p.fillRect(QRect(2 + i * 6, 3, 4, 6), kLcdInk);
+    for (int i = 0; i < bars; ++i)
+        p.fillRect(QRect(2 + i * 6, 3, 4, 6), kLcdInk);
     return pm;
 }
 

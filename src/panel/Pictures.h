@@ -18,12 +18,12 @@ const KeyArea* keyAreas(int* count);
 QPixmap meterFront();
 // The bar graph picture, 101 x 9: a dark bar with tick marks.
 QPixmap barPicture();
-QPixmap readWord();       // 30 x 12
-QPixmap underWord();      // 21 x 7, light on dark
-QPixmap overWord();       // 17 x 7, light on dark
-QPixmap battery(int bars);  // 22 x 12
-QPixmap clockSymbol();    // 7 x 7
-QPixmap memWord();        // 27 x 12
+QPixmap readWord();               // 30 x 12
+QPixmap underWord();              // 21 x 7, light on dark
+QPixmap overWord();               // 17 x 7, light on dark
+QPixmap battery(int bars);        // 22 x 12
+QPixmap clockSymbol();            // 7 x 7
+QPixmap memWord();                // 27 x 12
 QPixmap titleButton(bool close);  // 16 x 14
 
 }  // namespace pictures

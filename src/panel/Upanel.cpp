@@ -31,7 +31,8 @@ void KeyArea::mousePressEvent(QMouseEvent* e) {
 void KeyArea::mouseReleaseEvent(QMouseEvent* e) {
     e->accept();
     Q_EMIT released();
-    if (rect().contains(e->position().toPoint())) Q_EMIT clicked();
+    if (rect().contains(e->position().toPoint()))
+        Q_EMIT clicked();
 }
 
 BarGraph::BarGraph(QWidget* parent) : QWidget(parent) {
@@ -46,7 +47,9 @@ void BarGraph::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, picture);
 }
 
-bool TfrmPanel::maxMinHeld() { return gHeld; }
+bool TfrmPanel::maxMinHeld() {
+    return gHeld;
+}
 
 TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
     : QWidget(parent), link_(link), clock_(clock), mmaTimer_(clock.createTimer()) {
@@ -83,14 +86,19 @@ TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
 
     label("lblRangeLow", 55, 456, QStringLiteral("30"), 9, false, true);
     label("lblRangeHigh", 154, 456, QStringLiteral("130"), 9, false, true);
-    items_[int(PanelItem::lblMAX)] = label("lblMAX", 83, 433, QStringLiteral("MAX"), 9, true, false);
-    items_[int(PanelItem::lblMIN)] = label("lblMIN", 105, 433, QStringLiteral("MIN"), 9, true, false);
-    items_[int(PanelItem::lblFAST)] = label("lblFAST", 125, 433, QStringLiteral("FAST"), 9, true, true);
-    items_[int(PanelItem::lbldBA)] = label("lbldBA", 145, 499, QStringLiteral("dBA"), 11, true, true);
+    items_[int(PanelItem::lblMAX)] =
+        label("lblMAX", 83, 433, QStringLiteral("MAX"), 9, true, false);
+    items_[int(PanelItem::lblMIN)] =
+        label("lblMIN", 105, 433, QStringLiteral("MIN"), 9, true, false);
+    items_[int(PanelItem::lblFAST)] =
+        label("lblFAST", 125, 433, QStringLiteral("FAST"), 9, true, true);
+    items_[int(PanelItem::lbldBA)] =
+        label("lbldBA", 145, 499, QStringLiteral("dBA"), 11, true, true);
     items_[int(PanelItem::lblREC)] = label("lblREC", 108, 520, QString(), 11, true, true);
     items_[int(PanelItem::lblTime)] = label("lblTime", 80, 477, QString(), 11, true, true);
     items_[int(PanelItem::lblDate)] = label("lblDate", 80, 466, QString(), 11, true, true);
-    items_[int(PanelItem::lblReadNo)] = label("lblReadNo", 163, 472, QStringLiteral("08"), 13, true, false);
+    items_[int(PanelItem::lblReadNo)] =
+        label("lblReadNo", 163, 472, QStringLiteral("08"), 13, true, false);
     items_[int(PanelItem::imgREAD)] = picture("imgREAD", 132, 479, pictures::readWord(), false);
     items_[int(PanelItem::imgUNDER)] = picture("imgUNDER", 56, 526, pictures::underWord(), false);
     items_[int(PanelItem::imgOVER)] = picture("imgOVER", 149, 526, pictures::overWord(), false);
@@ -99,8 +107,10 @@ TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
         items_[int(PanelItem::imgBatBar0) + i] =
             picture(name.constData(), 49, 432, pictures::battery(i), false);
     }
-    items_[int(PanelItem::imgAutoOff)] = picture("imgAutoOff", 74, 434, pictures::clockSymbol(), false);
-    QLabel* noConnection = label("lblNoConnection", 49, 408, QStringLiteral("No Connection"), 16, true, false);
+    items_[int(PanelItem::imgAutoOff)] =
+        picture("imgAutoOff", 74, 434, pictures::clockSymbol(), false);
+    QLabel* noConnection =
+        label("lblNoConnection", 49, 408, QStringLiteral("No Connection"), 16, true, false);
     noConnection->setStyleSheet(QStringLiteral("color: #e00000"));
     items_[int(PanelItem::lblNoConnection)] = noConnection;
     picture("Image1", 135, 467, pictures::memWord(), false);
@@ -124,9 +134,12 @@ TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
         key->setAttribute(Qt::WA_TranslucentBackground);
         elements_.insert(key->objectName(), key);
     }
-    auto key = [this](const char* name) { return static_cast<KeyArea*>(element(QLatin1String(name))); };
-    key("btnMaxMin")->setToolTip(
-        QStringLiteral("single click to change MAX/MIN mode, mouse down 2 seconds  to cancel ."));
+    auto key = [this](const char* name) {
+        return static_cast<KeyArea*>(element(QLatin1String(name)));
+    };
+    key("btnMaxMin")
+        ->setToolTip(QStringLiteral(
+            "single click to change MAX/MIN mode, mouse down 2 seconds  to cancel ."));
     // Hints the meter's picture carries but never shows.
     key("btnPower")->setProperty("hint", QStringLiteral("Close Control Panel"));
     key("btnFast")->setProperty("hint", QStringLiteral("Time weighting select button"));
@@ -138,8 +151,8 @@ TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
         const char* name;
         char letter;
         bool direct;
-    } sends[] = {{"btnRECALL", 'Q', false}, {"btnLevel", 'l', true},  {"btnREC", 'E', false},
-                 {"btnMEM", 'R', false},    {"btnDown", 'L', true},   {"Label1", 'S', false},
+    } sends[] = {{"btnRECALL", 'Q', false}, {"btnLevel", 'l', true},     {"btnREC", 'E', false},
+                 {"btnMEM", 'R', false},    {"btnDown", 'L', true},      {"Label1", 'S', false},
                  {"btnINTV", 'T', false},   {"btnBackLight", 'W', true}, {"btnAC", 'C', false},
                  {"btnFast", 'F', false}};
     for (const auto& s : sends) {
@@ -174,7 +187,8 @@ TfrmPanel::TfrmPanel(MeterLink& link, Clock& clock, QWidget* parent)
 }
 
 TfrmPanel::~TfrmPanel() {
-    if (appState().PanelWindow == this) appState().PanelWindow = nullptr;
+    if (appState().PanelWindow == this)
+        appState().PanelWindow = nullptr;
 }
 
 QLabel* TfrmPanel::label(const char* name, int x, int y, const QString& text, int px, bool bold,
@@ -203,7 +217,9 @@ QLabel* TfrmPanel::picture(const char* name, int x, int y, const QPixmap& pm, bo
     return l;
 }
 
-QLabel* TfrmPanel::element(const QString& name) const { return elements_.value(name); }
+QLabel* TfrmPanel::element(const QString& name) const {
+    return elements_.value(name);
+}
 
 void TfrmPanel::setDigit(int place, int image) {
     digits_[place]->setPixmap(QPixmap::fromImage(LcdImages::image(image)));
@@ -211,32 +227,42 @@ void TfrmPanel::setDigit(int place, int image) {
     ++changes_;
 }
 
-bool TfrmPanel::isShown(PanelItem item) const { return !items_[int(item)]->isHidden(); }
+bool TfrmPanel::isShown(PanelItem item) const {
+    return !items_[int(item)]->isHidden();
+}
 
 void TfrmPanel::setShown(PanelItem item, bool shown) {
-    if (isShown(item) == shown) return;
+    if (isShown(item) == shown)
+        return;
     items_[int(item)]->setVisible(shown);
     ++changes_;
 }
 
-QString TfrmPanel::text(PanelItem item) const { return items_[int(item)]->text(); }
+QString TfrmPanel::text(PanelItem item) const {
+    return items_[int(item)]->text();
+}
 
 void TfrmPanel::setText(PanelItem item, const QString& text) {
     QLabel* l = items_[int(item)];
-    if (l->text() == text) return;
+    if (l->text() == text)
+        return;
     l->setText(text);
     l->adjustSize();
     ++changes_;
 }
 
 void TfrmPanel::setBarWidth(int width) {
-    if (bar_->width() == width && bar_->isVisible() == (width > 0)) return;
+    if (bar_->width() == width && bar_->isVisible() == (width > 0))
+        return;
     bar_->setVisible(width > 0);
-    if (width > 0) bar_->resize(width, 8);
+    if (width > 0)
+        bar_->resize(width, 8);
     ++changes_;
 }
 
-void TfrmPanel::setNoConnectionShown(bool shown) { setShown(PanelItem::lblNoConnection, shown); }
+void TfrmPanel::setNoConnectionShown(bool shown) {
+    setShown(PanelItem::lblNoConnection, shown);
+}
 
 void TfrmPanel::resetForConnection() {
     element(QStringLiteral("imgLowerBezel"))->hide();
@@ -258,12 +284,16 @@ void TfrmPanel::closePanel() {
         close();
 }
 
-void TfrmPanel::btnPowerClick() { closePanel(); }
+void TfrmPanel::btnPowerClick() {
+    closePanel();
+}
 
 void TfrmPanel::closeEvent(QCloseEvent* e) {
-    while (appState().BlinkBusy) QCoreApplication::processEvents();
+    while (appState().BlinkBusy)
+        QCoreApplication::processEvents();
     mmaTimer_->stop();
-    if (appState().PanelWindow == this) appState().PanelWindow = nullptr;
+    if (appState().PanelWindow == this)
+        appState().PanelWindow = nullptr;
     Q_EMIT closing();
     e->accept();
 }
@@ -285,7 +315,8 @@ void TfrmPanel::writeKey(char letter) {
 void TfrmPanel::waitForReceive() {
     // At most three seconds, without processing messages.
     const qint64 until = clock_.msecs() + kReceiveWaitMs;
-    while (appState().ReceiveBusy && clock_.msecs() < until) clock_.delay(1);
+    while (appState().ReceiveBusy && clock_.msecs() < until)
+        clock_.delay(1);
 }
 
 void TfrmPanel::btnMaxMinMouseDown() {
@@ -295,9 +326,11 @@ void TfrmPanel::btnMaxMinMouseDown() {
 }
 
 void TfrmPanel::MMATimerTimer() {
-    if (++gTicks <= 2) return;
+    if (++gTicks <= 2)
+        return;
     waitForReceive();
-    if (appState().Connected) sendKey('N');
+    if (appState().Connected)
+        sendKey('N');
     gHeld = false;
     gTicks = 0;
     mmaTimer_->stop();
@@ -309,12 +342,14 @@ void TfrmPanel::btnMaxMinMouseUp() {
         Dialogs::instance().message(QStringLiteral("No Connection"));
         return;
     }
-    if (!gHeld) return;
+    if (!gHeld)
+        return;
     gHeld = false;
     gTicks = 0;
     mmaTimer_->stop();
     waitForReceive();
-    if (appState().Connected) sendKey('M');
+    if (appState().Connected)
+        sendKey('M');
 }
 
 bool TfrmPanel::eventFilter(QObject* watched, QEvent* e) {
@@ -323,7 +358,8 @@ bool TfrmPanel::eventFilter(QObject* watched, QEvent* e) {
     switch (e->type()) {
         case QEvent::MouseButtonPress: {
             auto* me = static_cast<QMouseEvent*>(e);
-            if (me->button() != Qt::LeftButton) return true;
+            if (me->button() != Qt::LeftButton)
+                return true;
             dragging_ = true;
             dragFrom_ = me->globalPosition().toPoint() - moving->pos();
             return true;
@@ -334,8 +370,11 @@ bool TfrmPanel::eventFilter(QObject* watched, QEvent* e) {
                 return true;
             }
             break;
-        case QEvent::MouseButtonRelease: dragging_ = false; return true;
-        default: break;
+        case QEvent::MouseButtonRelease:
+            dragging_ = false;
+            return true;
+        default:
+            break;
     }
     return QWidget::eventFilter(watched, e);
 }

@@ -62,8 +62,8 @@ public:
 
     // Keys
     void btnPowerClick();
-    void sendKey(char letter);     // with echo check, then 'a'
-    void writeKey(char letter);    // written directly
+    void sendKey(char letter);   // with echo check, then 'a'
+    void writeKey(char letter);  // written directly
     void btnMaxMinMouseDown();
     void btnMaxMinMouseUp();
     void MMATimerTimer();

@@ -4,9 +4,13 @@ std::uint8_t toBcd(int value) {
     return static_cast<std::uint8_t>(((value / 10) % 10) << 4 | (value % 10));
 }
 
-int fromBcd(std::uint8_t bcd) { return (bcd >> 4) * 10 + (bcd & 0x0F); }
+int fromBcd(std::uint8_t bcd) {
+    return (bcd >> 4) * 10 + (bcd & 0x0F);
+}
 
-LoggerMemory::LoggerMemory() : mem_(kSize, '\0') { erase(); }
+LoggerMemory::LoggerMemory() : mem_(kSize, '\0') {
+    erase();
+}
 
 void LoggerMemory::put16(int a, int v) {
     mem_[a] = static_cast<char>((v >> 8) & 0xFF);
@@ -18,7 +22,9 @@ void LoggerMemory::put24(int a, int v) {
     put16(a + 1, v & 0xFFFF);
 }
 
-void LoggerMemory::setLastAddress(int address) { put24(11, address); }
+void LoggerMemory::setLastAddress(int address) {
+    put24(11, address);
+}
 
 int LoggerMemory::setCount() const {
     return (static_cast<std::uint8_t>(mem_[9]) << 8) | static_cast<std::uint8_t>(mem_[10]);
@@ -39,7 +45,9 @@ void LoggerMemory::setIntervalSeconds(int seconds) {
     mem_[15] = static_cast<char>(toBcd(seconds % 60));
 }
 
-int LoggerMemory::storedCount() const { return static_cast<std::uint8_t>(mem_[20]); }
+int LoggerMemory::storedCount() const {
+    return static_cast<std::uint8_t>(mem_[20]);
+}
 
 void LoggerMemory::erase() {
     const int interval = mem_[14] || mem_[15] ? intervalSeconds() : 1;
@@ -51,7 +59,8 @@ void LoggerMemory::erase() {
 
 bool LoggerMemory::startSet(std::uint8_t mode, const QDateTime& start) {
     const int q = lastAddress() + 1;
-    if (q + 18 > kSize) return false;
+    if (q + 18 > kSize)
+        return false;
     const int interval = intervalSeconds();
     const char header[] = {
         static_cast<char>(0xA5),
@@ -66,7 +75,8 @@ bool LoggerMemory::startSet(std::uint8_t mode, const QDateTime& start) {
         static_cast<char>((interval / 60) & 0x0F),
         static_cast<char>(toBcd(interval % 60)),
     };
-    for (int i = 0; i < 11; ++i) mem_[q + i] = header[i];
+    for (int i = 0; i < 11; ++i)
+        mem_[q + i] = header[i];
     setStart_ = q;
     setReadings_ = 0;
     put24(q + 11, 0);
@@ -79,7 +89,8 @@ bool LoggerMemory::startSet(std::uint8_t mode, const QDateTime& start) {
 }
 
 bool LoggerMemory::addReading(int tenths) {
-    if (!open_) return false;
+    if (!open_)
+        return false;
     const int at = setStart_ + 14 + 2 * setReadings_;
     if (at + 4 > kSize) {
         open_ = false;
@@ -96,7 +107,8 @@ bool LoggerMemory::addReading(int tenths) {
 
 bool LoggerMemory::storeReading(std::uint8_t mode, const QDateTime& when, int tenths) {
     const int n = storedCount();
-    if (n >= kMaxStored) return false;
+    if (n >= kMaxStored)
+        return false;
     const int a = 26 + 10 * n;
     mem_[a] = static_cast<char>(mode);
     mem_[a + 1] = static_cast<char>(toBcd(when.date().year() % 100));
@@ -113,7 +125,8 @@ bool LoggerMemory::storeReading(std::uint8_t mode, const QDateTime& when, int te
 }
 
 int LoggerMemory::storedLevel(int k) const {
-    if (k < 0 || k >= storedCount()) return -1;
+    if (k < 0 || k >= storedCount())
+        return -1;
     const int a = 26 + 10 * k;
     return fromBcd(static_cast<std::uint8_t>(mem_[a + 7])) * 100 +
            fromBcd(static_cast<std::uint8_t>(mem_[a + 8]));

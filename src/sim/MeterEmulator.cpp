@@ -10,7 +10,15 @@ constexpr std::size_t kLogLimit = 10000;
 
 bool isKey(char c) {
     switch (c) {
-        case 'C': case 'F': case 'E': case 'M': case 'N': case 'S': case 'R': case 'Q': case 'T':
+        case 'C':
+        case 'F':
+        case 'E':
+        case 'M':
+        case 'N':
+        case 'S':
+        case 'R':
+        case 'Q':
+        case 'T':
         case 'e':
             return true;
         default:
@@ -24,14 +32,19 @@ MeterEmulator::MeterEmulator(const QDateTime& clockStart, std::uint32_t seed)
     maxTenths_ = minTenths_ = level_;
 }
 
-void MeterEmulator::setSilent(bool silent) { faults.silent = silent; }
+void MeterEmulator::setSilent(bool silent) {
+    faults.silent = silent;
+}
 
 void MeterEmulator::setLevelTenths(int tenths) {
     pinned_ = tenths;
-    if (tenths >= 0) level_ = tenths;
+    if (tenths >= 0)
+        level_ = tenths;
 }
 
-QDateTime MeterEmulator::clockAt(qint64 us) const { return clockStart_.addMSecs(us / 1000); }
+QDateTime MeterEmulator::clockAt(qint64 us) const {
+    return clockStart_.addMSecs(us / 1000);
+}
 
 std::uint8_t MeterEmulator::modeByte() const {
     return static_cast<std::uint8_t>((weightingA ? 0x08 : 0) | (fast ? 0x10 : 0));
@@ -39,7 +52,8 @@ std::uint8_t MeterEmulator::modeByte() const {
 
 void MeterEmulator::hostWrite(const QByteArray& bytes, qint64 atMs) {
     processUntil(atMs * 1000);
-    if (faults.silent) return;  // the cable is out: nothing reaches the meter
+    if (faults.silent)
+        return;  // the cable is out: nothing reaches the meter
     qint64 t = std::max(atMs * 1000, in_.empty() ? qint64(0) : in_.back().us);
     for (char c : bytes) {
         t += kByteUs;
@@ -47,13 +61,16 @@ void MeterEmulator::hostWrite(const QByteArray& bytes, qint64 atMs) {
     }
 }
 
-void MeterEmulator::advanceTo(qint64 ms) { processUntil(ms * 1000); }
+void MeterEmulator::advanceTo(qint64 ms) {
+    processUntil(ms * 1000);
+}
 
 qint64 MeterEmulator::available(qint64 ms) {
     processUntil(ms * 1000);
     qint64 n = 0;
     for (const Timed& t : out_) {
-        if (t.us > nowUs_) break;
+        if (t.us > nowUs_)
+            break;
         ++n;
     }
     return n;
@@ -69,7 +86,8 @@ QByteArray MeterEmulator::read(qint64 max) {
 }
 
 void MeterEmulator::queueOut(const QByteArray& bytes, qint64 fromUs) {
-    if (faults.silent) return;
+    if (faults.silent)
+        return;
     qint64 t = std::max(fromUs, lineFreeUs_);
     for (char c : bytes) {
         t += kByteUs;
@@ -95,12 +113,14 @@ void MeterEmulator::processUntil(qint64 us) {
             next = nextLogUs_;
             what = 3;
         }
-        if (what == 0) break;
+        if (what == 0)
+            break;
         nowUs_ = std::max(nowUs_, next);
         if (what == 1) {
             const std::uint8_t b = in_.front().byte;
             in_.pop_front();
-            if (inFrame_.isEmpty() && b != 0x02) continue;
+            if (inFrame_.isEmpty() && b != 0x02)
+                continue;
             inFrame_.append(static_cast<char>(b));
             if (inFrame_.size() == 8) {
                 if (static_cast<std::uint8_t>(inFrame_[7]) == 0x03) {
@@ -136,20 +156,23 @@ void MeterEmulator::processUntil(qint64 us) {
 
 void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
     receivedFrames.push_back(frame);
-    if (receivedFrames.size() > kLogLimit) receivedFrames.pop_front();
+    if (receivedFrames.size() > kLogLimit)
+        receivedFrames.pop_front();
     const char letter = frame[1];
     const qint64 answerAt = us + kAnswerUs + static_cast<qint64>(faults.answerDelayMs) * 1000;
     switch (letter) {
         case 'a':
         case 'A':
-            if (!streaming_) nextFrameUs_ = answerAt + 20000;
+            if (!streaming_)
+                nextFrameUs_ = answerAt + 20000;
             streaming_ = true;
             return;
         case 'X':
             return;
         case 'K':
             streaming_ = false;
-            if (!faults.noEcho) queueOut(QByteArrayLiteral("410\r"), answerAt);
+            if (!faults.noEcho)
+                queueOut(QByteArrayLiteral("410\r"), answerAt);
             return;
         case 'l':
         case 'L':
@@ -161,21 +184,34 @@ void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
     }
     // Any other command frame pauses the stream until the next 'a'.
     streaming_ = false;
-    if (!isKey(letter)) return;
-    if (!faults.noEcho) queueOut(frame, answerAt);
+    if (!isKey(letter))
+        return;
+    if (!faults.noEcho)
+        queueOut(frame, answerAt);
     applyKey(letter, us);
 }
 
 void MeterEmulator::applyKey(char letter, qint64 us) {
     keyLog.push_back(QByteArray(1, letter));
-    if (keyLog.size() > kLogLimit) keyLog.pop_front();
+    if (keyLog.size() > kLogLimit)
+        keyLog.pop_front();
     const int stored = memory_.storedCount();
     switch (letter) {
-        case 'C': weightingA = !weightingA; break;
-        case 'F': fast = !fast; break;
-        case 'S': clockShown = !clockShown; break;
-        case 'W': backlight = !backlight; break;
-        case 'N': maxMinMode = 0; break;
+        case 'C':
+            weightingA = !weightingA;
+            break;
+        case 'F':
+            fast = !fast;
+            break;
+        case 'S':
+            clockShown = !clockShown;
+            break;
+        case 'W':
+            backlight = !backlight;
+            break;
+        case 'N':
+            maxMinMode = 0;
+            break;
         case 'M':
             if (maxMinMode == 0) {
                 maxTenths_ = minTenths_ = level_;
@@ -195,7 +231,9 @@ void MeterEmulator::applyKey(char letter, qint64 us) {
                 }
             }
             break;
-        case 'R': memory_.storeReading(modeByte(), clockAt(us), level_); break;
+        case 'R':
+            memory_.storeReading(modeByte(), clockAt(us), level_);
+            break;
         case 'Q':
             if (!readMode) {
                 if (stored > 0) {
@@ -227,7 +265,8 @@ void MeterEmulator::applyKey(char letter, qint64 us) {
             readMode = false;
             readIndex = 0;
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -258,7 +297,8 @@ void MeterEmulator::stepLevel(qint64) {
             eventLevel_ = 70.0 + unit(rng_) * 25.0;
         }
         raw += step(rng_) * 2.0;
-        if (!weightingA) raw += 3.0;
+        if (!weightingA)
+            raw += 3.0;
         weighted_ += (raw - weighted_) * (fast ? 0.7 : 0.25);
         level_ = std::clamp(static_cast<int>(std::lround(weighted_ * 10.0)), 0, 1400);
     }
@@ -295,7 +335,8 @@ QByteArray MeterEmulator::liveFrame() const {
     put(15, toBcd(now.date().month()));
     put(16, toBcd(now.date().day()));
     int sum = 0;
-    for (int i = 1; i <= 16; ++i) sum += static_cast<std::uint8_t>(f[i]);
+    for (int i = 1; i <= 16; ++i)
+        sum += static_cast<std::uint8_t>(f[i]);
     put(17, sum);
     put(18, 0x03);
     return f;

@@ -59,7 +59,8 @@ public:
     QByteArray read(qint64 max);
     // Drops what has reached the computer; bytes still on the wire arrive later.
     void purgeOutput() {
-        while (!out_.empty() && out_.front().us <= nowUs_) out_.pop_front();
+        while (!out_.empty() && out_.front().us <= nowUs_)
+            out_.pop_front();
     }
     quint64 bytesSent() const { return sent_; }
 
@@ -93,7 +94,7 @@ public:
     bool loggerRecording() const { return memory_.recording(); }
     bool memoryFull() const { return full_; }
 
-    static constexpr qint64 kByteUs = 1042;       // one byte on a 9600-baud line, microseconds
+    static constexpr qint64 kByteUs = 1042;  // one byte on a 9600-baud line, microseconds
     static constexpr qint64 kFramePeriodUs = 250000;
 
 private:

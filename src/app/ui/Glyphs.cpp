@@ -59,8 +59,8 @@ void drawGlyph(QPainter& p, Kind kind, bool enabled) {
             p.drawLine(QPointF(3, 8), QPointF(12, 8));
             p.drawLine(QPointF(3, 12), QPointF(12, 12));
             p.setPen(QPen(accent, 2));
-            p.drawPolyline(QPolygonF({QPointF(12, 20), QPointF(15, 14), QPointF(18, 17),
-                                      QPointF(21, 9)}));
+            p.drawPolyline(
+                QPolygonF({QPointF(12, 20), QPointF(15, 14), QPointF(18, 17), QPointF(21, 9)}));
             break;
         case Kind::Run:
             p.setBrush(enabled ? QColor(40, 160, 60) : QColor(200, 200, 200));
@@ -115,7 +115,8 @@ QPixmap meterIcon(int size) {
     p.setBrush(QColor(210, 210, 210));
     p.drawEllipse(QRectF(26, 0, 12, 8));
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) p.drawRoundedRect(QRectF(21 + c * 8, 34 + r * 7, 6, 4), 1, 1);
+        for (int c = 0; c < 3; ++c)
+            p.drawRoundedRect(QRectF(21 + c * 8, 34 + r * 7, 6, 4), 1, 1);
     return pm;
 }
 

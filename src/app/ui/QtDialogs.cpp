@@ -5,33 +5,46 @@
 #include <QMessageBox>
 
 namespace {
-QString title() { return QApplication::applicationDisplayName(); }
+QString title() {
+    return QApplication::applicationDisplayName();
+}
 }  // namespace
 
 void QtDialogs::message(const QString& text) {
     QMessageBox::information(parent_, title(), text);
 }
 
-void QtDialogs::error(const QString& text) { QMessageBox::critical(parent_, title(), text); }
+void QtDialogs::error(const QString& text) {
+    QMessageBox::critical(parent_, title(), text);
+}
 
 Dialogs::Answer QtDialogs::question(const QString& text, Buttons buttons) {
     QMessageBox::StandardButtons set;
     switch (buttons) {
-        case Buttons::YesNo: set = QMessageBox::Yes | QMessageBox::No; break;
+        case Buttons::YesNo:
+            set = QMessageBox::Yes | QMessageBox::No;
+            break;
         case Buttons::YesNoCancel:
             set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
             break;
         case Buttons::RetryOkCancel:
             set = QMessageBox::Retry | QMessageBox::Ok | QMessageBox::Cancel;
             break;
-        case Buttons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
+        case Buttons::OkCancel:
+            set = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
     }
     switch (QMessageBox::question(parent_, title(), text, set)) {
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Ok: return Answer::Ok;
-        case QMessageBox::Retry: return Answer::Retry;
-        default: return Answer::Cancel;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Retry:
+            return Answer::Retry;
+        default:
+            return Answer::Cancel;
     }
 }
 

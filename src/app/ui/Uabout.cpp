@@ -27,7 +27,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     title->setFont(f);
     title->setStyleSheet(QStringLiteral("color: #0000c0"));
     auto* product = new QLabel(QStringLiteral("SonoDesk for the NX410 sound level meter"), this);
-    auto* version = new QLabel(QStringLiteral("Version: ") + QStringLiteral(SONODESK_VERSION), this);
+    auto* version =
+        new QLabel(QStringLiteral("Version: ") + QStringLiteral(SONODESK_VERSION), this);
     version->setObjectName(QStringLiteral("lblVersion"));
     auto* licence = new QLabel(
         QStringLiteral("Free software under the GNU General Public License, version 3 or later."),
@@ -59,7 +60,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
 }
 
 TfrmAbout::~TfrmAbout() {
-    if (appState().AboutWindow == this) appState().AboutWindow = nullptr;
+    if (appState().AboutWindow == this)
+        appState().AboutWindow = nullptr;
 }
 
 void TfrmAbout::showAsSplash() {

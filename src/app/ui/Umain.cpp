@@ -41,15 +41,15 @@ namespace {
 // Commands whose features have not landed yet: they exist with their names, captions and hints
 // but stay disabled, whatever the enabling rules ask.
 const QStringList kNotYetAvailable = {
-    QStringLiteral("Open1"),         QStringLiteral("Save1"),
-    QStringLiteral("Print1"),        QStringLiteral("LoadData1"),
-    QStringLiteral("EraseMemory1"),  QStringLiteral("Setup1"),
-    QStringLiteral("Cali1"),         QStringLiteral("RECALL1"),
-    QStringLiteral("Run1"),          QStringLiteral("Stop1"),
+    QStringLiteral("Open1"),          QStringLiteral("Save1"),
+    QStringLiteral("Print1"),         QStringLiteral("LoadData1"),
+    QStringLiteral("EraseMemory1"),   QStringLiteral("Setup1"),
+    QStringLiteral("Cali1"),          QStringLiteral("RECALL1"),
+    QStringLiteral("Run1"),           QStringLiteral("Stop1"),
     QStringLiteral("RealTimeGraph1"), QStringLiteral("SpeedButton1"),
-    QStringLiteral("SpeedButton2"),  QStringLiteral("btnPrint"),
-    QStringLiteral("btnDataLogger"), QStringLiteral("btnOutputToGraph"),
-    QStringLiteral("btnRun"),        QStringLiteral("btnStop"),
+    QStringLiteral("SpeedButton2"),   QStringLiteral("btnPrint"),
+    QStringLiteral("btnDataLogger"),  QStringLiteral("btnOutputToGraph"),
+    QStringLiteral("btnRun"),         QStringLiteral("btnStop"),
 };
 
 QPrinter& sharedPrinter() {
@@ -58,7 +58,9 @@ QPrinter& sharedPrinter() {
 }
 }  // namespace
 
-QString TfrmMain::simPortName() { return QStringLiteral("Simulated NX410"); }
+QString TfrmMain::simPortName() {
+    return QStringLiteral("Simulated NX410");
+}
 
 TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     : QMainWindow(parent), clock_(clock), options_(std::move(options)) {
@@ -109,11 +111,13 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     }
     LcdImages::load();
     QStringList ports;
-    if (sim) ports << simPortName();
+    if (sim)
+        ports << simPortName();
     ports << options_.extraPorts;
     if (options_.listSystemPorts)
         for (const QString& p : systemSerialPorts())
-            if (!ports.contains(p)) ports << p;
+            if (!ports.contains(p))
+                ports << p;
     link_->ports = ports;
     link_->selectedPort = ports.isEmpty() ? -1 : 0;
     portListChanged();
@@ -125,25 +129,35 @@ TfrmMain::~TfrmMain() {
     link_->mainTimer().stop();
     maxMinTimer_->stop();
     // Children that outlive this window's state must not reach back into it.
-    for (QMdiSubWindow* w : mdi_->subWindowList()) delete w;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        delete w;
     comm1_->setOnRxChar(nullptr);
     comm1_->Close();
     LcdImages::release();
     appState().PanelWindow = nullptr;
 }
 
-QAction* TfrmMain::action(const QString& name) const { return actions_.value(name); }
-QToolButton* TfrmMain::button(const QString& name) const { return buttons_.value(name); }
-QString TfrmMain::statusText(int panel) const { return status_[panel]->text(); }
+QAction* TfrmMain::action(const QString& name) const {
+    return actions_.value(name);
+}
+QToolButton* TfrmMain::button(const QString& name) const {
+    return buttons_.value(name);
+}
+QString TfrmMain::statusText(int panel) const {
+    return status_[panel]->text();
+}
 
-TfrmPanel* TfrmMain::panel() const { return appState().PanelWindow; }
+TfrmPanel* TfrmMain::panel() const {
+    return appState().PanelWindow;
+}
 
 void TfrmMain::buildMenus() {
     auto add = [this](QMenu* menu, const char* name, const char* caption) {
         auto* a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QLatin1String(name));
         actions_.insert(QLatin1String(name), a);
-        if (kNotYetAvailable.contains(QLatin1String(name))) a->setEnabled(false);
+        if (kNotYetAvailable.contains(QLatin1String(name)))
+            a->setEnabled(false);
         return a;
     };
     auto sep = [this](QMenu* menu, const char* name) {
@@ -219,15 +233,18 @@ void TfrmMain::fillWindowMenu() {
     actions_.insert(QStringLiteral("Cascade1"), cascade);
     connect(cascade, &QAction::triggered, this, &TfrmMain::Cascade1Click);
     const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
-    if (!windows.isEmpty()) windowMenu_->addSeparator();
+    if (!windows.isEmpty())
+        windowMenu_->addSeparator();
     int n = 0;
     for (QMdiSubWindow* w : windows) {
-        QAction* a = windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
+        QAction* a =
+            windowMenu_->addAction(QStringLiteral("&%1 %2").arg(++n).arg(w->windowTitle()));
         a->setCheckable(true);
         a->setChecked(w == mdi_->activeSubWindow());
         connect(a, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(w)] {
             if (w) {
-                if (w->isMinimized()) w->showNormal();
+                if (w->isMinimized())
+                    w->showNormal();
                 mdi_->setActiveSubWindow(w);
             }
         });
@@ -249,7 +266,8 @@ void TfrmMain::buildToolbar() {
         b->setToolTip(QLatin1String(hint));
         b->setIcon(glyphs::icon(kind));
         b->setAutoRaise(true);
-        if (kNotYetAvailable.contains(QLatin1String(name))) b->setEnabled(false);
+        if (kNotYetAvailable.contains(QLatin1String(name)))
+            b->setEnabled(false);
         bar->addWidget(b);
         buttons_.insert(QLatin1String(name), b);
         return b;
@@ -300,7 +318,8 @@ void TfrmMain::buildStatusBar() {
 }
 
 void TfrmMain::FormShow(TfrmAbout* splash) {
-    if (shown_) return;
+    if (shown_)
+        return;
     shown_ = true;
     AppState& st = appState();
     splash_ = splash;
@@ -339,9 +358,11 @@ void TfrmMain::openPanel() {
     panelSub_->show();
     appState().PanelWindow = panel;
     appState().ForceRedraw = true;
-    if (QAction* a = action(QStringLiteral("ControlPanel1"))) a->setChecked(true);
+    if (QAction* a = action(QStringLiteral("ControlPanel1")))
+        a->setChecked(true);
     connect(panel, &TfrmPanel::closing, this, [this] {
-        if (QAction* a = action(QStringLiteral("ControlPanel1"))) a->setChecked(false);
+        if (QAction* a = action(QStringLiteral("ControlPanel1")))
+            a->setChecked(false);
     });
 }
 
@@ -359,8 +380,12 @@ void TfrmMain::Exit1Click() {
     QCoreApplication::exit(0);
 }
 
-void TfrmMain::Tile1Click() { mdi_->tileSubWindows(); }
-void TfrmMain::Cascade1Click() { mdi_->cascadeSubWindows(); }
+void TfrmMain::Tile1Click() {
+    mdi_->tileSubWindows();
+}
+void TfrmMain::Cascade1Click() {
+    mdi_->cascadeSubWindows();
+}
 
 void TfrmMain::About1Click() {
     AppState& st = appState();
@@ -381,7 +406,8 @@ QString TfrmMain::helpFilePath() const {
 void TfrmMain::Contents1Click() {
     const QString path = helpFilePath();
     // A missing help file is not reported.
-    if (QFileInfo::exists(path)) QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (QFileInfo::exists(path))
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 void TfrmMain::PrinterSetup1Click() {
@@ -390,7 +416,8 @@ void TfrmMain::PrinterSetup1Click() {
 }
 
 void TfrmMain::ComboBoxDeviceNameChange(int index) {
-    if (updatingPorts_) return;
+    if (updatingPorts_)
+        return;
     try {
         link_->ComboBoxDeviceNameChange(index);
     } catch (const EAbort&) {
@@ -401,14 +428,16 @@ void TfrmMain::MaxMinTimerTimer() {
     AppState& st = appState();
     FlagGuard busy(st.BlinkBusy);
     st.BlinkPhase = !st.BlinkPhase;
-    if (st.PanelWindow) st.PanelWindow->setBlink(st.BlinkPhase);
+    if (st.PanelWindow)
+        st.PanelWindow->setBlink(st.BlinkPhase);
 }
 
 void TfrmMain::DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime /*t*/) {
     AppState& st = appState();
     const DecodedFrame d = decodeLiveFrame(frame);
     applyFrameFlags(st, d);
-    if (st.PanelWindow) showFrameOnPanel(st, d, *st.PanelWindow, *maxMinTimer_);
+    if (st.PanelWindow)
+        showFrameOnPanel(st, d, *st.PanelWindow, *maxMinTimer_);
 }
 
 bool TfrmMain::FormCloseQuery() {
@@ -437,18 +466,35 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::setCommandEnabled(Command c, bool on) {
     QObject* target = nullptr;
     switch (c) {
-        case Command::BtnRun: target = button(QStringLiteral("btnRun")); break;
-        case Command::Run1: target = action(QStringLiteral("Run1")); break;
-        case Command::BtnStop: target = button(QStringLiteral("btnStop")); break;
-        case Command::Stop1: target = action(QStringLiteral("Stop1")); break;
-        case Command::BtnDataLogger: target = button(QStringLiteral("btnDataLogger")); break;
-        case Command::DataLoggerMenu: target = action(QStringLiteral("DataLogger1")); break;
-        case Command::ClearButton: return;  // the real-time graph window is not there yet
+        case Command::BtnRun:
+            target = button(QStringLiteral("btnRun"));
+            break;
+        case Command::Run1:
+            target = action(QStringLiteral("Run1"));
+            break;
+        case Command::BtnStop:
+            target = button(QStringLiteral("btnStop"));
+            break;
+        case Command::Stop1:
+            target = action(QStringLiteral("Stop1"));
+            break;
+        case Command::BtnDataLogger:
+            target = button(QStringLiteral("btnDataLogger"));
+            break;
+        case Command::DataLoggerMenu:
+            target = action(QStringLiteral("DataLogger1"));
+            break;
+        case Command::ClearButton:
+            return;  // the real-time graph window is not there yet
     }
-    if (!target) return;
-    if (on && kNotYetAvailable.contains(target->objectName())) return;
-    if (auto* a = qobject_cast<QAction*>(target)) a->setEnabled(on);
-    if (auto* w = qobject_cast<QWidget*>(target)) w->setEnabled(on);
+    if (!target)
+        return;
+    if (on && kNotYetAvailable.contains(target->objectName()))
+        return;
+    if (auto* a = qobject_cast<QAction*>(target))
+        a->setEnabled(on);
+    if (auto* w = qobject_cast<QWidget*>(target))
+        w->setEnabled(on);
 }
 
 void TfrmMain::showDataLogger() {
@@ -456,26 +502,31 @@ void TfrmMain::showDataLogger() {
     button(QStringLiteral("btnDataLogger"))->setVisible(true);
 }
 
-void TfrmMain::setStatus(int panel, const QString& text) { status_[panel]->setText(text); }
+void TfrmMain::setStatus(int panel, const QString& text) {
+    status_[panel]->setText(text);
+}
 
 void TfrmMain::setNoConnectionShown(bool shown) {
-    if (TfrmPanel* p = panel()) p->setNoConnectionShown(shown);
+    if (TfrmPanel* p = panel())
+        p->setNoConnectionShown(shown);
 }
 
 void TfrmMain::resetPanelForConnection() {
-    if (TfrmPanel* p = panel()) p->resetForConnection();
+    if (TfrmPanel* p = panel())
+        p->resetForConnection();
 }
 
 void TfrmMain::setSplashStatus(const QString& text) {
-    if (splash_) splash_->setStatus(text);
+    if (splash_)
+        splash_->setStatus(text);
 }
 
 void TfrmMain::portListChanged() {
     FlagGuard quiet(updatingPorts_);
-    if (ComboBoxDeviceName->count() != link_->ports.size() ||
-        [&] {
+    if (ComboBoxDeviceName->count() != link_->ports.size() || [&] {
             for (int i = 0; i < link_->ports.size(); ++i)
-                if (ComboBoxDeviceName->itemText(i) != link_->ports[i]) return true;
+                if (ComboBoxDeviceName->itemText(i) != link_->ports[i])
+                    return true;
             return false;
         }()) {
         ComboBoxDeviceName->clear();
@@ -484,8 +535,14 @@ void TfrmMain::portListChanged() {
     ComboBoxDeviceName->setCurrentIndex(link_->selectedPort);
 }
 
-void TfrmMain::setCounters(const QString& text) { Label1->setText(text); }
+void TfrmMain::setCounters(const QString& text) {
+    Label1->setText(text);
+}
 
-void TfrmMain::liveFrame(const LiveFrameBytes& frame, TDateTime t) { DecodeLiveFrame(frame, t); }
+void TfrmMain::liveFrame(const LiveFrameBytes& frame, TDateTime t) {
+    DecodeLiveFrame(frame, t);
+}
 
-void TfrmMain::processEvents() { QCoreApplication::processEvents(); }
+void TfrmMain::processEvents() {
+    QCoreApplication::processEvents();
+}

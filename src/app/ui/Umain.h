@@ -27,11 +27,11 @@ class TfrmPanel;
 // How the main window is started: the command line's ports, the simulated meter, and where the
 // settings and documents live.
 struct MainOptions {
-    QStringList extraPorts;           // --port devices, listed ahead of the system's ports
+    QStringList extraPorts;             // --port devices, listed ahead of the system's ports
     MeterEmulator* simMeter = nullptr;  // in demo mode, listed first
     bool listSystemPorts = true;
     std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
-    QString documentsFolder;          // default: the user's documents folder
+    QString documentsFolder;  // default: the user's documents folder
 };
 
 // The multiple-document main window: menus, toolbar, status bar, the live link and its timers.

@@ -63,8 +63,9 @@ int main(int argc, char** argv) {
     MainOptions options;
     options.extraPorts = parser.values(port);
     if (parser.isSet(demo)) {
-        sim = std::make_unique<MeterEmulator>(QDateTime::currentDateTime(),
-                                              static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch()));
+        sim = std::make_unique<MeterEmulator>(
+            QDateTime::currentDateTime(),
+            static_cast<std::uint32_t>(QDateTime::currentSecsSinceEpoch()));
         sim->seedDemoData();
         options.simMeter = sim.get();
     }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "app/AppState.h"
+#include "app/Clock.h"
+#include "app/Dialogs.h"
+#include "app/ui/Umain.h"
+#include "sim/MeterEmulator.h"
+
+// The main window on virtual time, with its settings and documents in a temporary folder and,
+// when asked, the simulated meter as its only port.
+class MainFixture : public ::testing::Test {
+protected:
+    void start(bool withMeter) {
+        resetAppState();
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        dialogs = scripted.get();
+        Dialogs::install(std::move(scripted));
+        MainOptions o;
+        o.listSystemPorts = false;
+        if (withMeter)
+            o.simMeter = &meter;
+        const QString ini = dir.filePath(QStringLiteral("NX330.ini"));
+        o.openSettings = [ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); };
+        o.documentsFolder = dir.filePath(QStringLiteral("Documents"));
+        main = std::make_unique<TfrmMain>(clock, o);
+        main->resize(1100, 750);
+        main->show();
+        main->FormShow();
+    }
+    void TearDown() override {
+        main.reset();
+        resetAppState();
+    }
+    QSettings stored() const {
+        return QSettings(dir.filePath(QStringLiteral("NX330.ini")), QSettings::IniFormat);
+    }
+
+    QTemporaryDir dir;
+    VirtualClock clock{46366.25};
+    MeterEmulator meter{QDateTime(QDate(2026, 12, 10), QTime(6, 0, 0)), 11};
+    ScriptedDialogs* dialogs = nullptr;
+    std::unique_ptr<TfrmMain> main;
+};
