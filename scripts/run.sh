@@ -7,4 +7,4 @@ scripts/setup.sh
 scripts/build.sh
 args=("$@")
 if ! ls /dev/ttyUSB* /dev/ttyACM* >/dev/null 2>&1; then args=(--demo "${args[@]}"); fi
-exec build/src/app/ui/sonodesk "${args[@]}"
+exec build/sonodesk "${args[@]}"

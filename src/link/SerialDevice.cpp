@@ -89,6 +89,8 @@ public:
         check();
     }
 
+    void close() override { port_.close(); }
+
 private:
     int errorCode() const { return static_cast<int>(port_.error()); }
 

@@ -48,6 +48,7 @@ public:
         meter_.purgeOutput();
     }
     void purgeTransmit() override {}
+    void close() override { poll_->stop(); }
 
 private:
     MeterEmulator& meter_;

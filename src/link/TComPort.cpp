@@ -35,6 +35,7 @@ void TComPort::retireDevice() {
     if (!device_)
         return;
     device_->bytesArrived = nullptr;
+    device_->close();
     // The device may be the one whose signal is running right now: free it once that is over.
     std::shared_ptr<ComDevice> old(device_.release());
     QTimer::singleShot(0, [old] {});

@@ -38,6 +38,8 @@ public:
     virtual void write(const QByteArray& bytes, bool wait) = 0;
     virtual void purgeReceive() = 0;
     virtual void purgeTransmit() = 0;
+    // Lets go of the device at once; the object itself may be freed later.
+    virtual void close() = 0;
     // Set by the port: called on the GUI thread when new bytes have arrived.
     std::function<void()> bytesArrived;
 };

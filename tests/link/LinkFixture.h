@@ -36,6 +36,7 @@ public:
     }
     void purgeReceive() override { input.clear(); }
     void purgeTransmit() override {}
+    void close() override {}
 
     QByteArray input;
     std::function<QByteArray(const QByteArray&)> answer;
