@@ -15,7 +15,8 @@
 namespace {
 void makeRaw(int fd) {
     termios t{};
-    if (tcgetattr(fd, &t) != 0) return;
+    if (tcgetattr(fd, &t) != 0)
+        return;
     cfmakeraw(&t);
     cfsetispeed(&t, B9600);
     cfsetospeed(&t, B9600);
@@ -25,8 +26,10 @@ void makeRaw(int fd) {
 }  // namespace
 
 PtyServer::~PtyServer() {
-    if (fd_ >= 0) ::close(fd_);
-    if (keepSlave_ >= 0) ::close(keepSlave_);
+    if (fd_ >= 0)
+        ::close(fd_);
+    if (keepSlave_ >= 0)
+        ::close(keepSlave_);
 }
 
 bool PtyServer::openPty() {
@@ -38,7 +41,8 @@ bool PtyServer::openPty() {
     slavePath_ = QString::fromLocal8Bit(ptsname(fd_));
     // Holding the other end open keeps the pair alive while the program closes and reopens it.
     keepSlave_ = ::open(ptsname(fd_), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (keepSlave_ >= 0) makeRaw(keepSlave_);
+    if (keepSlave_ >= 0)
+        makeRaw(keepSlave_);
     return true;
 }
 
@@ -60,17 +64,20 @@ void PtyServer::run(qint64 stopAfterMs, qint64 silentFromMs, qint64 silentForMs)
     char buf[512];
     for (;;) {
         const qint64 now = clock.elapsed();
-        if (stopAfterMs >= 0 && now >= stopAfterMs) return;
+        if (stopAfterMs >= 0 && now >= stopAfterMs)
+            return;
         if (silentFromMs >= 0)
             meter_.setSilent(now >= silentFromMs && now < silentFromMs + silentForMs);
         pollfd p{fd_, POLLIN, 0};
         ::poll(&p, 1, 2);
         const ssize_t n = ::read(fd_, buf, sizeof buf);
-        if (n > 0) meter_.hostWrite(QByteArray(buf, static_cast<int>(n)), clock.elapsed());
+        if (n > 0)
+            meter_.hostWrite(QByteArray(buf, static_cast<int>(n)), clock.elapsed());
         const qint64 ready = meter_.available(clock.elapsed());
         if (ready > 0) {
             const QByteArray out = meter_.read(ready);
-            if (::write(fd_, out.constData(), static_cast<size_t>(out.size())) < 0 && errno != EAGAIN)
+            if (::write(fd_, out.constData(), static_cast<size_t>(out.size())) < 0 &&
+                errno != EAGAIN)
                 usleep(1000);
         }
         if (log_) {

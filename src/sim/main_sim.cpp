@@ -25,7 +25,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption log(QStringLiteral("log"),
                                  QStringLiteral("Write every frame received to FILE."),
                                  QStringLiteral("FILE"));
-    const QCommandLineOption noise(QStringLiteral("noise"), QStringLiteral("Noise between frames."));
+    const QCommandLineOption noise(QStringLiteral("noise"),
+                                   QStringLiteral("Noise between frames."));
     const QCommandLineOption bad(QStringLiteral("bad-checksum"),
                                  QStringLiteral("Every N-th frame with a bad checksum."),
                                  QStringLiteral("N"));
@@ -41,8 +42,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption seconds(QStringLiteral("seconds"),
                                      QStringLiteral("Stop after this many seconds."),
                                      QStringLiteral("S"));
-    const QCommandLineOption demoData(QStringLiteral("demo-data"),
-                                      QStringLiteral("Start with recorded data sets and readings."));
+    const QCommandLineOption demoData(
+        QStringLiteral("demo-data"), QStringLiteral("Start with recorded data sets and readings."));
     for (const auto& o : {device, log, noise, bad, noEcho, slow, silence, seconds, demoData})
         parser.addOption(o);
     parser.process(app);
@@ -53,10 +54,12 @@ int main(int argc, char** argv) {
     meter.faults.badChecksumEvery = parser.value(bad).toInt();
     meter.faults.noEcho = parser.isSet(noEcho);
     meter.faults.answerDelayMs = parser.value(slow).toInt();
-    if (parser.isSet(demoData)) meter.seedDemoData();
+    if (parser.isSet(demoData))
+        meter.seedDemoData();
 
     PtyServer server(meter);
-    const bool ok = parser.isSet(device) ? server.openDevice(parser.value(device)) : server.openPty();
+    const bool ok =
+        parser.isSet(device) ? server.openDevice(parser.value(device)) : server.openPty();
     if (!ok) {
         std::fprintf(stderr, "sonodesk-meter-sim: %s\n", qPrintable(server.error()));
         return 1;
@@ -65,7 +68,8 @@ int main(int argc, char** argv) {
     if (parser.isSet(log)) {
         logFile = std::fopen(parser.value(log).toLocal8Bit().constData(), "w");
         if (!logFile) {
-            std::fprintf(stderr, "sonodesk-meter-sim: cannot write %s\n", qPrintable(parser.value(log)));
+            std::fprintf(stderr, "sonodesk-meter-sim: cannot write %s\n",
+                         qPrintable(parser.value(log)));
             return 1;
         }
         server.setLog(logFile);
@@ -81,6 +85,7 @@ int main(int argc, char** argv) {
     }
     const qint64 stopAfter = parser.isSet(seconds) ? parser.value(seconds).toLongLong() * 1000 : -1;
     server.run(stopAfter, silentFrom, silentFor);
-    if (logFile) std::fclose(logFile);
+    if (logFile)
+        std::fclose(logFile);
     return 0;
 }
