@@ -88,6 +88,7 @@ private:
     void requireOpen();
     void retireDevice();
     void dispatch();
+    void scheduleDispatch();
     template <typename F>
     auto guarded(F&& f) -> decltype(f());
 

@@ -93,6 +93,16 @@ protected:
         resetAppState();
     }
 
+    // Start-up on these ports: the search, its outcome, the live stream and the watchdog.
+    bool startOn(const QStringList& names) {
+        link.ports = names;
+        const bool found = link.FindMeter();
+        link.applySearchOutcome(found);
+        link.startLiveLink();
+        link.mainTimer().start();
+        return found;
+    }
+
     void openOn(const QString& name) {
         port.Close();
         port.setDeviceName(name);

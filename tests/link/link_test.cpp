@@ -260,11 +260,7 @@ TEST_F(LinkFixture, NoAnswerAnywhereSelectsTheSavedPortAndAsksEveryTick) {
 }
 
 TEST_F(LinkFixture, StartsOnTheSimulatedMeterAndStaysConnected) {
-    link.ports = {QStringLiteral("meter")};
-    ASSERT_TRUE(link.FindMeter());
-    link.applySearchOutcome(true);
-    link.startLiveLink();
-    link.mainTimer().start();
+    ASSERT_TRUE(startOn({QStringLiteral("meter")}));
     clock.advance(5000);
     EXPECT_TRUE(appState().Connected);
     EXPECT_GE(appState().FramesDecoded, 15);
@@ -277,11 +273,7 @@ TEST_F(LinkFixture, StartsOnTheSimulatedMeterAndStaysConnected) {
 }
 
 TEST_F(LinkFixture, UnplugDropsTheConnectionAndReplugRestoresIt) {
-    link.ports = {QStringLiteral("ttyS0"), QStringLiteral("meter")};
-    ASSERT_TRUE(link.FindMeter());
-    link.applySearchOutcome(true);
-    link.startLiveLink();
-    link.mainTimer().start();
+    ASSERT_TRUE(startOn({QStringLiteral("ttyS0"), QStringLiteral("meter")}));
     clock.advance(3000);
     ASSERT_TRUE(appState().Connected);
 
@@ -305,11 +297,7 @@ TEST_F(LinkFixture, UnplugDropsTheConnectionAndReplugRestoresIt) {
 }
 
 TEST_F(LinkFixture, PickingAnotherPortDropsTheConnectionWithinThreeSeconds) {
-    link.ports = {QStringLiteral("meter"), QStringLiteral("ttyS1")};
-    ASSERT_TRUE(link.FindMeter());
-    link.applySearchOutcome(true);
-    link.startLiveLink();
-    link.mainTimer().start();
+    ASSERT_TRUE(startOn({QStringLiteral("meter"), QStringLiteral("ttyS1")}));
     clock.advance(2500);
     ASSERT_TRUE(appState().Connected);
     link.ComboBoxDeviceNameChange(1);
