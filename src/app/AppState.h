@@ -67,6 +67,12 @@ struct AppState {
     bool RealTimeUnsaved = false;
     bool LoggerDataUnsaved = false;
 
+    // Shared by every graph window
+    int CursorIndexA = 0;
+    int CursorIndexB = 0;
+    int LastAnnotationIndex = 4;  // the first annotation placed takes index 5
+    int GraphTool = -99;          // -99 normal, 0 text, 2 cross
+
     // Windows (null while closed; each window clears its own field when it closes)
     TfrmPanel* PanelWindow = nullptr;
     TfrmGraph* RealTimeGraphWindow = nullptr;

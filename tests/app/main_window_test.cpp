@@ -36,7 +36,7 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         {"RECALL1", "RECALL", false, true, false},
         {"View1", "&View", true, true, false},
         {"ControlPanel1", "&Control Panel", true, true, true},
-        {"RealTimeGraph1", "Real Time &Graph", false, true, false},
+        {"RealTimeGraph1", "Real Time &Graph", true, true, true},
         {"Window1", "&Window", true, true, false},
         {"Tile1", "&Tile", true, true, false},
         {"Cascade1", "&Cascade", true, true, false},
@@ -125,7 +125,7 @@ TEST_F(MainWindow, ControlPanelComesBackAtTheTopLeftFullyRedrawn) {
     ASSERT_NE(appState().PanelWindow, nullptr);
     EXPECT_TRUE(appState().ForceRedraw);
     EXPECT_TRUE(main->action(QStringLiteral("ControlPanel1"))->isChecked());
-    EXPECT_EQ(main->mdiArea()->subWindowList().value(0)->pos(), QPoint(0, 0));
+    EXPECT_EQ(main->subWindowOf(appState().PanelWindow)->pos(), QPoint(0, 0));
     clock.advance(300);
     EXPECT_FALSE(appState().ForceRedraw);
     for (int i = 0; i < 4; ++i)

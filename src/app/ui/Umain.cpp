@@ -26,9 +26,14 @@
 #include "app/Clock.h"
 #include "app/Dialogs.h"
 #include "app/Guard.h"
+#include "app/LocaleText.h"
 #include "app/Settings.h"
 #include "app/ui/Glyphs.h"
 #include "app/ui/Uabout.h"
+#include "files/GraphFile.h"
+#include "graph/PESGraph.h"
+#include "graph/Recording.h"
+#include "graph/UsetupRealTime.h"
 #include "link/SerialDevice.h"
 #include "link/SimDevice.h"
 #include "link/TComPort.h"
@@ -41,15 +46,19 @@ namespace {
 // Commands whose features have not landed yet: they exist with their names, captions and hints
 // but stay disabled, whatever the enabling rules ask.
 const QStringList kNotYetAvailable = {
-    QStringLiteral("Open1"),          QStringLiteral("Save1"),
-    QStringLiteral("Print1"),         QStringLiteral("LoadData1"),
-    QStringLiteral("EraseMemory1"),   QStringLiteral("Setup1"),
-    QStringLiteral("Cali1"),          QStringLiteral("RECALL1"),
-    QStringLiteral("Run1"),           QStringLiteral("Stop1"),
-    QStringLiteral("RealTimeGraph1"), QStringLiteral("SpeedButton1"),
-    QStringLiteral("SpeedButton2"),   QStringLiteral("btnPrint"),
-    QStringLiteral("btnDataLogger"),  QStringLiteral("btnOutputToGraph"),
-    QStringLiteral("btnRun"),         QStringLiteral("btnStop"),
+    QStringLiteral("Open1"),
+    QStringLiteral("Save1"),
+    QStringLiteral("Print1"),
+    QStringLiteral("LoadData1"),
+    QStringLiteral("EraseMemory1"),
+    QStringLiteral("Setup1"),
+    QStringLiteral("Cali1"),
+    QStringLiteral("RECALL1"),
+    QStringLiteral("SpeedButton1"),
+    QStringLiteral("SpeedButton2"),
+    QStringLiteral("btnPrint"),
+    QStringLiteral("btnDataLogger"),
+    QStringLiteral("btnOutputToGraph"),
 };
 
 QPrinter& sharedPrinter() {
@@ -91,7 +100,7 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         // The panel's FormActivate: tables become graphs only from a list window.
-        if (w && qobject_cast<TfrmPanel*>(w->widget()))
+        if (w && (qobject_cast<TfrmPanel*>(w->widget()) || qobject_cast<TfrmGraph*>(w->widget())))
             button(QStringLiteral("btnOutputToGraph"))->setEnabled(false);
     });
 
@@ -184,8 +193,12 @@ void TfrmMain::buildMenus() {
     connect(add(file, "Exit1", "E&xit"), &QAction::triggered, this, &TfrmMain::Exit1Click);
 
     QMenu* realTime = top("RealTime1", "Real Time");
-    add(realTime, "Run1", "Run")->setEnabled(false);
-    add(realTime, "Stop1", "Stop")->setEnabled(false);
+    QAction* run = add(realTime, "Run1", "Run");
+    run->setEnabled(false);
+    connect(run, &QAction::triggered, this, &TfrmMain::btnRunClick);
+    QAction* stop = add(realTime, "Stop1", "Stop");
+    stop->setEnabled(false);
+    connect(stop, &QAction::triggered, this, &TfrmMain::btnStopClick);
 
     QMenu* logger = top("DataLogger1", "&Data Logger");
     add(logger, "LoadData1", "Load Data");
@@ -210,6 +223,10 @@ void TfrmMain::buildMenus() {
     QAction* graph = add(view, "RealTimeGraph1", "Real Time &Graph");
     graph->setCheckable(true);
     graph->setChecked(false);
+    connect(graph, &QAction::triggered, this, [this, graph] {
+        graph->setChecked(appState().RealTimeGraphWindow != nullptr);
+        RealTimeGraph1Click();
+    });
 
     windowMenu_ = top("Window1", "&Window");
     connect(windowMenu_, &QMenu::aboutToShow, this, &TfrmMain::fillWindowMenu);
@@ -279,8 +296,12 @@ void TfrmMain::buildToolbar() {
     add("btnDataLogger", "Data Logger", glyphs::Kind::Logger);
     add("btnOutputToGraph", "Output Tabular to graph", glyphs::Kind::TableToGraph);
     bar->addSeparator();
-    add("btnRun", "Start Graphing Real Time Data", glyphs::Kind::Run);
-    add("btnStop", "Stop Graphing Real Time Data", glyphs::Kind::Stop);
+    QToolButton* run = add("btnRun", "Start Graphing Real Time Data", glyphs::Kind::Run);
+    run->setEnabled(false);
+    connect(run, &QToolButton::clicked, this, &TfrmMain::btnRunClick);
+    QToolButton* stop = add("btnStop", "Stop Graphing Real Time Data", glyphs::Kind::Stop);
+    stop->setEnabled(false);
+    connect(stop, &QToolButton::clicked, this, &TfrmMain::btnStopClick);
     bar->addSeparator();
     connect(add("SpeedButton8", "Help", glyphs::Kind::Help), &QToolButton::clicked, this,
             &TfrmMain::Contents1Click);
@@ -329,6 +350,14 @@ void TfrmMain::FormShow(TfrmAbout* splash) {
     st.DataFolder = dataFolderFor(docs);
     setWindowTitle(st.ModelName);
     openPanel();
+    // The real-time graph beside the panel, with the focus.
+    if (TfrmGraph* g = CreateRealTimeGraph()) {
+        QMdiSubWindow* sub = subWindowOf(g);
+        const int left = panelSub_ ? panelSub_->width() : 0;
+        const int height = panelSub_ ? panelSub_->height() : sub->height();
+        sub->setGeometry(left, 0, std::max(200, mdi_->width() - left), height);
+        mdi_->setActiveSubWindow(sub);
+    }
     setSplashStatus(QStringLiteral("Initializing COM Port ..."));
     bool found = false;
     try {
@@ -432,15 +461,21 @@ void TfrmMain::MaxMinTimerTimer() {
         st.PanelWindow->setBlink(st.BlinkPhase);
 }
 
-void TfrmMain::DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime /*t*/) {
+void TfrmMain::DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime t) {
     AppState& st = appState();
     const DecodedFrame d = decodeLiveFrame(frame);
     applyFrameFlags(st, d);
     if (st.PanelWindow)
         showFrameOnPanel(st, d, *st.PanelWindow, *maxMinTimer_);
+    if (st.RealTimeRunning && st.RealTimeGraphWindow)
+        RecordRealTimeSample(t, d.level);
 }
 
 bool TfrmMain::FormCloseQuery() {
+    // Every graph window asks about its unsaved data first; one Cancel keeps everything open.
+    for (TfrmGraph* g : graphWindows())
+        if (!g->FormCloseQuery())
+            return false;
     comm1_->Close();
     link_->Delay(100);
     return true;
@@ -485,7 +520,9 @@ void TfrmMain::setCommandEnabled(Command c, bool on) {
             target = action(QStringLiteral("DataLogger1"));
             break;
         case Command::ClearButton:
-            return;  // the real-time graph window is not there yet
+            if (TfrmGraph* g = appState().RealTimeGraphWindow)
+                g->toolButton(QStringLiteral("tbntClr"))->setEnabled(on);
+            return;
     }
     if (!target)
         return;
@@ -545,4 +582,218 @@ void TfrmMain::liveFrame(const LiveFrameBytes& frame, TDateTime t) {
 
 void TfrmMain::processEvents() {
     QCoreApplication::processEvents();
+}
+
+// Real-time recording
+
+namespace {
+constexpr double kSecond = 1.0 / 86400.0;
+}
+
+QMdiSubWindow* TfrmMain::subWindowOf(QWidget* child) const {
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (w->widget() == child)
+            return w;
+    return nullptr;
+}
+
+QList<TfrmGraph*> TfrmMain::graphWindows() const {
+    QList<TfrmGraph*> out;
+    for (QMdiSubWindow* w : mdi_->subWindowList())
+        if (auto* g = qobject_cast<TfrmGraph*>(w->widget()))
+            out << g;
+    return out;
+}
+
+QMdiSubWindow* TfrmMain::addGraphWindow(TfrmGraph* graph) {
+    QMdiSubWindow* sub = mdi_->addSubWindow(graph);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowTitle(graph->caption());
+    sub->setWindowIcon(windowIcon());
+    // The client area is 1275 x 709 at creation, centred on the screen.
+    sub->resize(graph->size() + (sub->size() - sub->contentsRect().size()));
+    return sub;
+}
+
+void TfrmMain::setRunStop(bool run, bool stop) {
+    setCommandEnabled(Command::BtnRun, run);
+    setCommandEnabled(Command::Run1, run);
+    setCommandEnabled(Command::BtnStop, stop);
+    setCommandEnabled(Command::Stop1, stop);
+}
+
+TfrmGraph* TfrmMain::CreateRealTimeGraph() {
+    AppState& st = appState();
+    auto* g = new TfrmGraph(*this);
+    g->setCaption(TfrmGraph::realTimeCaption());
+    st.RealTimeGraphWindow = g;
+    QMdiSubWindow* sub = addGraphWindow(g);
+    setRealTimeGraphTicked(true);
+    sub->move(sub->x(), 0);
+    const TDateTime now = clock_.now();
+    InitGraph(*g->chart(), 1, 130, 30, now + st.RealTimeRate * 2000 * kSecond, now, 2000);
+    g->chart()->doc().look.yAxisLabel = QStringLiteral("dB");
+    g->chart()->doc().look.allowBar = false;
+    g->chart()->PEactions(PESGraph::sgReinitAndReset);
+    g->makeRealTime(st.RealTimeRate);
+    st.LastSampleTime = now;
+    sub->show();
+    return g;
+}
+
+void TfrmMain::RealTimeGraph1Click() {
+    if (TfrmGraph* g = appState().RealTimeGraphWindow) {
+        if (QMdiSubWindow* sub = subWindowOf(g)) {
+            sub->showNormal();
+            mdi_->setActiveSubWindow(sub);
+        }
+        return;
+    }
+    CreateRealTimeGraph();
+}
+
+void TfrmMain::btnRunClick() {
+    AppState& st = appState();
+    if (!st.Connected)
+        return;
+    TfrmGraph* g = st.RealTimeGraphWindow;
+    if (g) {
+        QMdiSubWindow* sub = subWindowOf(g);
+        if (sub)
+            sub->showNormal();
+        if (st.RealTimeRunning || st.SampleCount > 0) {
+            if (sub)
+                mdi_->setActiveSubWindow(sub);
+            const auto answer = Dialogs::instance().question(
+                QStringLiteral("There are datas in Real_Time graph ,it have to reset the graph.\n"
+                               "Do you want to save the Real-Time graph ?"),
+                Dialogs::Buttons::YesNoCancel);
+            if (answer == Dialogs::Answer::Cancel)
+                return;
+            if (answer == Dialogs::Answer::Yes)
+                SaveGraph(g);
+            // The window may have been closed while the question was open.
+            g = st.RealTimeGraphWindow;
+            if (!g)
+                g = CreateRealTimeGraph();
+        }
+    } else {
+        g = CreateRealTimeGraph();
+    }
+
+    std::optional<int> n;
+    double rate = 0;
+    bool rateOk = false;
+    QString entered;
+    {
+        TfrmSetupRealTime dialog(this);
+        dialog.txtRate->setCurrentText(g->rateList()->currentText());
+        dialog.showInitialPeriod(st.RealTimeRate);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        rate = localetext::toDouble(dialog.txtRate->currentText(), &rateOk);
+        if (!rateOk) {
+            Dialogs::instance().error(QStringLiteral("'%1' is not a valid floating point value")
+                                          .arg(dialog.txtRate->currentText()));
+            return;
+        }
+        n = dialog.samples();
+        entered = dialog.edtRealTimeNo->text();
+    }
+    if (!n) {
+        Dialogs::instance().message(entered + QStringLiteral(" is not valid.\n"));
+        return;
+    }
+    // The window may have gone while the dialog was open.
+    g = st.RealTimeGraphWindow;
+    if (!g)
+        return;
+    st.RealTimeRate = static_cast<float>(rate);
+    g->selectRate(rate);
+    g->clearStatistics();
+    const TDateTime start = clock_.now();
+    startRecording(st, g->chart()->doc(), *n, start);
+    g->setStatistic(QStringLiteral("txtStartTime"), localetext::dateTimeText(start));
+    g->setStatistic(QStringLiteral("txtDataNo"), QStringLiteral("0"));
+    g->redraw();
+    g->toolButton(QStringLiteral("tbntClr"))->setEnabled(false);
+    setRunStop(false, true);
+}
+
+void TfrmMain::RecordRealTimeSample(TDateTime frameTime, float level) {
+    AppState& st = appState();
+    TfrmGraph* g = st.RealTimeGraphWindow;
+    if (!g)
+        return;
+    const bool fastest = g->rateList()->currentIndex() == 0;
+    const SampleResult r =
+        recordSample(st, g->chart()->doc(), clock_.now(), frameTime, level, fastest);
+    if (r.newMax) {
+        g->setStatistic(QStringLiteral("txtMax"), localetext::fixed1(level));
+        g->setStatistic(QStringLiteral("txtMaxTime"), localetext::dateTimeText(frameTime));
+    }
+    if (r.newMin) {
+        g->setStatistic(QStringLiteral("txtMin"), localetext::fixed1(level));
+        g->setStatistic(QStringLiteral("txtMinTime"), localetext::dateTimeText(frameTime));
+    }
+    if (r.taken)
+        g->setStatistic(QStringLiteral("txtDataNo"), QString::number(st.SampleCount));
+    if (r.redraw)
+        g->redraw();
+    if (r.full)
+        btnStopClick();
+}
+
+void TfrmMain::btnStopClick() {
+    AppState& st = appState();
+    st.RealTimeRunning = false;
+    setRunStop(st.Connected, false);
+    TfrmGraph* g = st.RealTimeGraphWindow;
+    if (!g)
+        return;
+    if (QMdiSubWindow* sub = subWindowOf(g))
+        sub->showNormal();
+    g->toolButton(QStringLiteral("tbntClr"))->setEnabled(true);
+    const double average = stopRecording(st, g->chart()->doc(), clock_.now());
+    g->redraw();
+    g->setStatistic(QStringLiteral("txtAvgAll"), localetext::fixed1(average));
+    g->resetSlider(st.SampleCount);
+    g->redraw();
+}
+
+bool TfrmMain::saveGraph(TfrmGraph* graph) {
+    return SaveGraph(graph);
+}
+
+void TfrmMain::realTimeGraphClosed() {
+    setRealTimeGraphTicked(false);
+    setRunStop(appState().Connected, false);
+}
+
+void TfrmMain::setRealTimeGraphTicked(bool ticked) {
+    if (QAction* a = action(QStringLiteral("RealTimeGraph1")))
+        a->setChecked(ticked);
+}
+
+bool TfrmMain::SaveGraph(TfrmGraph* graph) {
+    AppState& st = appState();
+    const QString folder =
+        st.DataFolder.isEmpty() ? QCoreApplication::applicationDirPath() : st.DataFolder;
+    const QString filter =
+        QStringLiteral("Graph file(*.ghf,only for %1)|*.GHF")
+            .arg(st.ModelName == QLatin1String("NX880245") ? QStringLiteral("NX880245")
+                                                           : QStringLiteral("NX410"));
+    QString selected;
+    const QString name =
+        Dialogs::instance().saveFileName(QStringLiteral("Save"), folder, filter, &selected);
+    if (name.isEmpty())
+        return false;
+    if (!name.endsWith(QLatin1String(".ghf"), Qt::CaseInsensitive))
+        return false;
+    QString error;
+    if (!writeGraphFile(graph->chart()->doc(), name, &error)) {
+        Dialogs::instance().error(error);
+        return false;
+    }
+    return true;
 }

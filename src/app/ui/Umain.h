@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "graph/Ugraph.h"
 #include "link/MeterLink.h"
 
 class Clock;
@@ -35,7 +36,7 @@ struct MainOptions {
 };
 
 // The multiple-document main window: menus, toolbar, status bar, the live link and its timers.
-class TfrmMain : public QMainWindow, private LinkView {
+class TfrmMain : public QMainWindow, private LinkView, public GraphHost {
     Q_OBJECT
 public:
     TfrmMain(Clock& clock, MainOptions options, QWidget* parent = nullptr);
@@ -64,6 +65,24 @@ public:
     void MaxMinTimerTimer();
     // DecodeLiveFrame: a good frame while connected.
     void DecodeLiveFrame(const LiveFrameBytes& frame, TDateTime t);
+
+    // Real-time recording
+    TfrmGraph* CreateRealTimeGraph();
+    void RealTimeGraph1Click();
+    void btnRunClick();
+    void btnStopClick();
+    void RecordRealTimeSample(TDateTime frameTime, float level);
+    // Saves a graph window's chart; false when nothing was written.
+    bool SaveGraph(TfrmGraph* graph);
+    // The graph windows, in the order of the window list.
+    QList<TfrmGraph*> graphWindows() const;
+    QMdiSubWindow* subWindowOf(QWidget* child) const;
+
+    // GraphHost
+    Clock& clock() override { return clock_; }
+    bool saveGraph(TfrmGraph* graph) override;
+    void realTimeGraphClosed() override;
+    void setRealTimeGraphTicked(bool ticked) override;
 
     QAction* action(const QString& name) const;
     QToolButton* button(const QString& name) const;
@@ -105,6 +124,8 @@ private:
 
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> panelSub_;
+    QMdiSubWindow* addGraphWindow(TfrmGraph* graph);
+    void setRunStop(bool run, bool stop);
     QMenu* windowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;
     QHash<QString, QToolButton*> buttons_;

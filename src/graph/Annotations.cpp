@@ -1,0 +1,46 @@
+#include "graph/Annotations.h"
+
+#include "graph/GraphStatistics.h"
+
+std::vector<AnnotationRow> listAnnotations(const GraphDocument& doc, int lastIndex) {
+    std::vector<AnnotationRow> rows;
+    for (auto it = doc.annotations.lower_bound(kFirstUserAnnotation);
+         it != doc.annotations.end() && it->first <= lastIndex; ++it) {
+        const GraphAnnotation& a = it->second;
+        if (a.type == AnnotationType::Cross)
+            rows.push_back({it->first, a.x, QStringLiteral("X")});
+        else if (!a.text.isEmpty())
+            rows.push_back({it->first, a.x, a.text});
+    }
+    return rows;
+}
+
+void eraseAnnotation(GraphDocument& doc, int index) {
+    auto it = doc.annotations.find(index);
+    if (it == doc.annotations.end())
+        return;
+    it->second.type = AnnotationType::Text;
+    it->second.text.clear();
+}
+
+int placeAnnotation(GraphDocument& doc, int& lastIndex, AnnotationType type, double x, double y,
+                    const QString& text) {
+    ++lastIndex;
+    GraphAnnotation& a = doc.annotationRef(lastIndex);
+    a.type = type;
+    a.x = x;
+    a.y = y;
+    a.text = text;
+    return lastIndex;
+}
+
+void markDataPoint(GraphDocument& doc, int subset, int point) {
+    if (!doc.inRange(subset, point))
+        return;
+    GraphAnnotation& a = doc.annotationRef(kHotSpotAnnotation);
+    a.type = AnnotationType::Cross;
+    a.color = PEargb(255, 255, 255, 0);
+    a.x = doc.x(subset, point);
+    a.y = doc.y(subset, point);
+    a.text = hotSpotLabel(a.x, static_cast<float>(a.y));
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QString>
+
+#include "graph/GraphDocument.h"
+
+// Statistics of subset 0 of a graph. Null points (level 9999) are not levels: they take no part
+// in the maximum, minimum or average.
+struct GraphStatistics {
+    int count = 0;            // points in the graph
+    int levels = 0;           // of which carry a level
+    double first = 0;         // X of the first point
+    double last = 0;          // X of the last point
+    double samplingRate = 0;  // mean spacing of the points in seconds
+    double average = 0;       // arithmetic mean of the dB values
+    float max = 0;
+    int maxIndex = -1;  // first point with the highest level; -1 without levels
+    float min = 0;
+    int minIndex = -1;  // first point with the lowest level
+};
+
+GraphStatistics graphStatistics(const GraphDocument& doc);
+
+// Statistics between two cursors, both ends included, in whichever order they are given.
+struct CursorStatistics {
+    int lo = 0, hi = 0;
+    int levels = 0;
+    double average = 0;
+    float max = 0;
+    double maxX = 0;  // X of the highest level nearest to lo
+    float min = 0;
+    double minX = 0;
+};
+
+CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b);
+
+// The fields "Export Statistic" copies, in their order.
+struct StatisticTexts {
+    QString startTime, samplingRate, dataNo, avgAll, max, maxTime, min, minTime;
+    QString cursorA, cursorATime, cursorB, cursorBTime;
+    QString maxAB, maxABTime, minAB, minABTime, avgAB;
+};
+
+// Eleven lines, each ended by a line feed.
+QString exportStatisticText(const StatisticTexts& t);
+
+// The text of a cursor line: "|t", the time of day, a line break and the level.
+QString cursorLabel(double x, float y);
+// The text of the data-point marker.
+QString hotSpotLabel(double x, float y);
+// The mouse readout, e.g. 65.3dB@10:15:30.
+QString mouseReadout(double x, double y);

@@ -1,0 +1,490 @@
+#include "graph/PESGraph.h"
+
+#include <qcustomplot.h>
+#include <QFileInfo>
+#include <QPainter>
+#include <QResizeEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "app/Dialogs.h"
+#include "app/LocaleText.h"
+#include "files/GraphFile.h"
+#include "graph/GraphSetup.h"
+
+namespace {
+
+QColor toQColor(ChartColor c) {
+    return QColor(colorRed(c), colorGreen(c), colorBlue(c), colorAlpha(c));
+}
+
+Qt::PenStyle penStyle(LineType t) {
+    switch (t) {
+        case LineType::Dash:
+            return Qt::DashLine;
+        case LineType::Dot:
+            return Qt::DotLine;
+        case LineType::DashDot:
+            return Qt::DashDotLine;
+        case LineType::Solid:
+            break;
+    }
+    return Qt::SolidLine;
+}
+
+// Time axis over TDateTime values: ticks on whole wall-clock steps, labelled with the time as
+// stored (no time zone involved) and the date below it.
+class TimeTicker : public QCPAxisTicker {
+protected:
+    double getTickStep(const QCPRange& range) override {
+        static const double steps[] = {0.1,    0.2,    0.5,     1,       2,       5,       10,
+                                       15,     30,     60,      120,     300,     600,     900,
+                                       1800,   3600,   7200,    10800,   21600,   43200,   86400,
+                                       172800, 604800, 1209600, 2592000, 7776000, 31536000};
+        const double seconds = range.size() * 86400.0 / std::max(1, mTickCount);
+        for (double s : steps)
+            if (s >= seconds)
+                return s / 86400.0;
+        return steps[std::size(steps) - 1] / 86400.0;
+    }
+    int getSubTickCount(double step) override {
+        const double s = std::round(step * 86400.0 * 10) / 10;
+        if (s == 15 || s == 900 || s == 10800)
+            return 2;
+        if (s == 30 || s == 1800 || s == 21600 || s == 43200 || s == 86400)
+            return 5;
+        return 4;
+    }
+    QString getTickLabel(double tick, const QLocale&, QChar, int) override {
+        return localetext::timeText(tick) + QLatin1Char('\n') + localetext::dateText(tick);
+    }
+};
+
+QCursor crossCursor() {
+    // The cross tool's pointer: a thin cross with an open centre, white with a black edge.
+    QPixmap pm(31, 31);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    for (int pass = 0; pass < 2; ++pass) {
+        p.setPen(QPen(pass == 0 ? Qt::black : Qt::white, pass == 0 ? 3 : 1));
+        p.drawLine(15, 2, 15, 11);
+        p.drawLine(15, 19, 15, 28);
+        p.drawLine(2, 15, 11, 15);
+        p.drawLine(19, 15, 28, 15);
+    }
+    p.end();
+    // The hot spot is the picture's corner; the click handler moves the point to the centre.
+    return QCursor(pm, 0, 0);
+}
+
+}  // namespace
+
+// Draws the graph annotations and the two cursor lines of the document.
+class PESGraph::Layer : public QCPLayerable {
+public:
+    Layer(QCustomPlot* plot, PESGraph* graph)
+        : QCPLayerable(plot, QStringLiteral("annotations")), graph_(graph) {}
+
+protected:
+    void applyDefaultAntialiasingHint(QCPPainter* painter) const override {
+        applyAntialiasingHint(painter, true, QCP::aeItems);
+    }
+    QRect clipRect() const override { return mParentPlot->axisRect()->rect(); }
+    void draw(QCPPainter* painter) override {
+        const GraphDocument& d = graph_->doc();
+        const QRect r = clipRect();
+        QFont base = mParentPlot->font();
+        if (d.look.showVertLineAnnotations)
+            drawCursorLines(painter, d, r, base);
+        if (d.look.showGraphAnnotations) {
+            QFont f = base;
+            f.setPointSizeF(base.pointSizeF() *
+                            std::clamp(d.look.graphAnnotationTextSize, 25, 400) / 100.0);
+            painter->setFont(f);
+            for (const auto& [k, a] : d.annotations)
+                drawAnnotation(painter, a, r);
+        }
+    }
+
+private:
+    void drawCursorLines(QCPPainter* painter, const GraphDocument& d, const QRect& r,
+                         const QFont& base) {
+        static const QColor colors[2] = {QColor(64, 160, 255), QColor(255, 80, 80)};
+        QFont f = base;
+        f.setPointSizeF(base.pointSizeF() * std::clamp(d.look.lineAnnotationTextSize, 25, 400) /
+                        100.0);
+        painter->setFont(f);
+        const QFontMetrics fm(f);
+        for (int k = 0; k < 2; ++k) {
+            const VerticalLine& v = d.vertLines[static_cast<std::size_t>(k)];
+            if (v.x == 0)
+                continue;
+            const double px = mParentPlot->xAxis->coordToPixel(v.x);
+            if (px < r.left() || px > r.right())
+                continue;
+            painter->setPen(QPen(colors[k], 1));
+            painter->drawLine(QPointF(px, r.top()), QPointF(px, r.bottom()));
+            QString text = v.text;
+            if (text.startsWith(QLatin1String("|t")))
+                text = text.mid(2);
+            if (text.isEmpty())
+                continue;
+            const QStringList lines = text.split(QLatin1Char('\n'));
+            int w = 0;
+            for (const QString& l : lines)
+                w = std::max(w, fm.horizontalAdvance(l));
+            const int h = fm.height() * static_cast<int>(lines.size());
+            // The label hangs at the top of its line; cursor B's a line lower so both read.
+            QRect box(static_cast<int>(px) + 3, r.top() + 3 + k * (h + 6), w + 6, h + 2);
+            if (box.right() > r.right())
+                box.moveRight(static_cast<int>(px) - 3);
+            painter->fillRect(box, QColor(0, 0, 0, 170));
+            painter->drawText(box.adjusted(3, 1, -3, -1), Qt::AlignLeft | Qt::AlignTop, text);
+        }
+    }
+    void drawAnnotation(QCPPainter* painter, const GraphAnnotation& a, const QRect& r) {
+        if (a.type == AnnotationType::Text && a.text.isEmpty())
+            return;
+        if (a.x == 0)
+            return;
+        const QPointF p(mParentPlot->xAxis->coordToPixel(a.x),
+                        mParentPlot->yAxis->coordToPixel(a.y));
+        if (!QRectF(r).contains(p))
+            return;
+        QString text = a.text;
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        painter->setPen(QPen(toQColor(a.color), 1.5));
+        if (a.type == AnnotationType::Cross) {
+            painter->drawLine(p + QPointF(-6, 0), p + QPointF(6, 0));
+            painter->drawLine(p + QPointF(0, -6), p + QPointF(0, 6));
+            if (!text.isEmpty())
+                painter->drawText(QRectF(p + QPointF(8, -8), QSizeF(400, 200)),
+                                  Qt::AlignLeft | Qt::AlignTop, text);
+        } else {
+            painter->drawText(QRectF(p, QSizeF(600, 200)), Qt::AlignLeft | Qt::AlignTop, text);
+        }
+    }
+
+    PESGraph* graph_;
+};
+
+PESGraph::PESGraph(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("PESGraph1"));
+    plot_ = new QCustomPlot(this);
+    plot_->setObjectName(QStringLiteral("PESGraphPlot"));
+    plot_->setGeometry(rect());
+    plot_->setPlottingHint(QCP::phCacheLabels, true);
+    plot_->addGraph();
+    plot_->graph(0)->setAdaptiveSampling(true);
+    plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeTicker));
+    plot_->xAxis->ticker()->setTickCount(6);
+    plot_->addLayer(QStringLiteral("annotations"), plot_->layer(QStringLiteral("main")),
+                    QCustomPlot::limAbove);
+    layer_ = new Layer(plot_, this);
+    plot_->setSelectionRectMode(QCP::srmCustom);
+    plot_->selectionRect()->setPen(QPen(Qt::white, 1, Qt::DashLine));
+    plot_->selectionRect()->setBrush(QColor(255, 255, 255, 40));
+    connect(plot_->selectionRect(), &QCPSelectionRect::accepted, this,
+            [this](const QRect& r, QMouseEvent*) { zoomTo(r); });
+    connect(plot_, &QCustomPlot::mouseMove, this, [this](QMouseEvent* e) {
+        lastMouse_ = e->pos();
+        emit OnMouseMove();
+    });
+    connect(plot_, &QCustomPlot::mousePress, this,
+            [this](QMouseEvent* e) { lastMouse_ = pressPos_ = e->pos(); });
+    connect(plot_, &QCustomPlot::mouseRelease, this, [this](QMouseEvent* e) {
+        lastMouse_ = e->pos();
+        const bool click = (e->pos() - pressPos_).manhattanLength() <= 3;
+        emit OnMouseUp();
+        if (click && e->button() == Qt::LeftButton) {
+            if (doc_.look.dataHotSpots) {
+                const int i = hotSpotAt(e->pos());
+                if (i >= 0)
+                    emit OnDataHotSpot(0, i);
+            }
+            emit OnClick();
+        }
+    });
+    connect(plot_, &QCustomPlot::afterReplot, this, &PESGraph::replotted);
+    applyLook();
+    PEactions(sgReinitAndReset);
+}
+
+PESGraph::~PESGraph() = default;
+
+void PESGraph::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    plot_->setGeometry(rect());
+}
+
+QRect PESGraph::plottingRect() const {
+    return plot_->axisRect()->rect();
+}
+
+QPointF PESGraph::pixelToValue(QPoint p) const {
+    return {plot_->xAxis->pixelToCoord(p.x()), plot_->yAxis->pixelToCoord(p.y())};
+}
+
+QPoint PESGraph::valueToPixel(double x, double y) const {
+    return QPoint(static_cast<int>(std::lround(plot_->xAxis->coordToPixel(x))),
+                  static_cast<int>(std::lround(plot_->yAxis->coordToPixel(y))));
+}
+
+QPointF PESGraph::viewX() const {
+    return {plot_->xAxis->range().lower, plot_->xAxis->range().upper};
+}
+QPointF PESGraph::viewY() const {
+    return {plot_->yAxis->range().lower, plot_->yAxis->range().upper};
+}
+
+void PESGraph::setPointer(PointerKind kind) {
+    switch (kind) {
+        case PointerKind::Arrow:
+            plot_->setCursor(Qt::ArrowCursor);
+            break;
+        case PointerKind::Cross:
+            plot_->setCursor(crossCursor());
+            break;
+        case PointerKind::Text:
+            plot_->setCursor(Qt::IBeamCursor);
+            break;
+    }
+}
+
+void PESGraph::zoomTo(QRect pixels) {
+    const QRect r = pixels.normalized();
+    if (doc_.look.zooming == ZoomStyle::None || (r.width() < 3 && r.height() < 3))
+        return;
+    plot_->xAxis->setRange(plot_->xAxis->pixelToCoord(r.left()),
+                           plot_->xAxis->pixelToCoord(r.right()));
+    if (doc_.look.zooming == ZoomStyle::HorzPlusVert && r.height() >= 3)
+        plot_->yAxis->setRange(plot_->yAxis->pixelToCoord(r.bottom()),
+                               plot_->yAxis->pixelToCoord(r.top()));
+    zoomed_ = true;
+    plot_->replot(QCustomPlot::rpQueuedReplot);
+    emit OnZoomIn();
+}
+
+void PESGraph::PEactions(Action a) {
+    switch (a) {
+        case sgResetImage:
+            if (doc_.layoutChanged())
+                applyLook();
+            syncData();
+            applyRanges();
+            break;
+        case sgInvalidateImage:
+            plot_->replot(QCustomPlot::rpQueuedReplot);
+            break;
+        case sgReinitAndReset:
+            doc_.markLayoutChanged();
+            applyLook();
+            syncData();
+            applyRanges();
+            plot_->replot(QCustomPlot::rpQueuedReplot);
+            break;
+        case sgUndoZoom:
+            zoomed_ = false;
+            applyRanges();
+            plot_->replot(QCustomPlot::rpQueuedReplot);
+            break;
+    }
+}
+
+void PESGraph::replotNow() {
+    plot_->replot(QCustomPlot::rpImmediateRefresh);
+}
+
+void PESGraph::applyLook() {
+    const GraphLook& l = doc_.look;
+    plot_->setBackground(toQColor(l.deskColor));
+    plot_->axisRect()->setBackground(toQColor(l.backColor));
+    const QColor fore = toQColor(l.foreColor);
+    const QColor text = toQColor(l.textColor);
+    const QColor yColor = toQColor(l.yAxisColor);
+    for (QCPAxis* ax : {plot_->xAxis, plot_->yAxis, plot_->xAxis2, plot_->yAxis2}) {
+        const QColor c = ax == plot_->yAxis ? yColor : fore;
+        ax->setBasePen(QPen(c, ax == plot_->yAxis ? 2 : 1));
+        ax->setTickPen(QPen(c));
+        ax->setSubTickPen(QPen(c));
+        ax->setTickLabelColor(ax == plot_->yAxis ? yColor : text);
+        ax->setLabelColor(ax == plot_->yAxis ? yColor : text);
+        Qt::PenStyle gs = Qt::SolidLine;
+        switch (l.gridStyle) {
+            case GridStyle::Dot:
+                gs = Qt::DotLine;
+                break;
+            case GridStyle::Dash:
+                gs = Qt::DashLine;
+                break;
+            default:
+                break;
+        }
+        QColor gridColor = fore;
+        gridColor.setAlpha(l.gridStyle == GridStyle::Thin ? 90 : 150);
+        ax->grid()->setPen(QPen(gridColor, l.gridStyle == GridStyle::Thick ? 2 : 1, gs));
+        ax->grid()->setZeroLinePen(Qt::NoPen);
+    }
+    // The frame: the top and right axes as plain lines.
+    plot_->xAxis2->setVisible(true);
+    plot_->yAxis2->setVisible(true);
+    plot_->xAxis2->setTicks(false);
+    plot_->yAxis2->setTicks(false);
+    plot_->xAxis2->setTickLabels(false);
+    plot_->yAxis2->setTickLabels(false);
+    plot_->xAxis2->grid()->setVisible(false);
+    plot_->yAxis2->grid()->setVisible(false);
+    plot_->xAxis->setLabel(l.xAxisLabel);
+    plot_->yAxis->setLabel(l.yAxisLabel);
+    if (l.dateTimeX)
+        plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new TimeTicker));
+    else
+        plot_->xAxis->setTicker(QSharedPointer<QCPAxisTicker>(new QCPAxisTicker));
+    plot_->xAxis->ticker()->setTickCount(6);
+
+    QCPGraph* g = plot_->graph(0);
+    const QColor series =
+        l.subsetColors.empty() ? QColor(Qt::yellow) : toQColor(l.subsetColors.front());
+    const LineType lt = l.subsetLineTypes.empty() ? LineType::Solid : l.subsetLineTypes.front();
+    g->setPen(QPen(series, 1, penStyle(lt)));
+
+    // Titles above the plotting area, each in its own row while it has text.
+    QCPLayoutGrid* layout = plot_->plotLayout();
+    for (int row = layout->rowCount() - 1; row >= 0; --row)
+        if (qobject_cast<QCPTextElement*>(layout->element(row, 0)))
+            layout->removeAt(layout->rowColToIndex(row, 0));
+    layout->simplify();
+    const QString titles[2] = {l.mainTitle, l.subTitle};
+    int row = 0;
+    for (int t = 0; t < 2; ++t) {
+        if (titles[t].trimmed().isEmpty())
+            continue;
+        QFont f = font();
+        if (t == 0) {
+            f.setBold(true);
+            f.setPointSizeF(f.pointSizeF() * 1.3);
+        }
+        layout->insertRow(row);
+        auto* e = new QCPTextElement(plot_, titles[t], f);
+        e->setTextColor(text);
+        layout->addElement(row, 0, e);
+        ++row;
+    }
+    setPointer(l.pointer);
+}
+
+void PESGraph::syncData() {
+    QCPGraph* g = plot_->graph(0);
+    const int n = doc_.points();
+    const auto point = [this](int i) {
+        const float y = doc_.y(0, i);
+        // A null level leaves a gap in the line.
+        return QCPGraphData(doc_.x(0, i), y == doc_.nullY ? std::numeric_limits<double>::quiet_NaN()
+                                                          : static_cast<double>(y));
+    };
+    bool full =
+        doc_.layoutChanged() || (doc_.firstChanged() >= 0 && doc_.firstChanged() < syncedUpTo_);
+    if (!full && doc_.firstChanged() >= 0) {
+        // Only points after the drawn ones changed: append them, as a recording does.
+        const int last = std::min(doc_.lastChanged(), n - 1);
+        for (int i = doc_.firstChanged(); i <= last && !full; ++i)
+            if (doc_.x(0, i) != 0 && doc_.x(0, i) < syncedLastX_)
+                full = true;
+        if (!full)
+            for (int i = doc_.firstChanged(); i <= last; ++i) {
+                if (doc_.x(0, i) == 0)
+                    continue;  // never written: not part of the line
+                g->data()->add(point(i));
+                syncedUpTo_ = i + 1;
+                syncedLastX_ = doc_.x(0, i);
+            }
+    }
+    if (full) {
+        QVector<QCPGraphData> v;
+        v.reserve(n);
+        bool sorted = true;
+        syncedUpTo_ = 0;
+        syncedLastX_ = -std::numeric_limits<double>::infinity();
+        for (int i = 0; i < n; ++i) {
+            const double x = doc_.x(0, i);
+            if (x == 0)
+                continue;
+            if (x < syncedLastX_)
+                sorted = false;
+            syncedLastX_ = std::max(syncedLastX_, x);
+            v.push_back(point(i));
+            syncedUpTo_ = i + 1;
+        }
+        g->data()->set(v, sorted);
+    }
+    doc_.markDrawn();
+}
+
+void PESGraph::applyRanges() {
+    if (zoomed_)
+        return;
+    auto apply = [](QCPAxis* ax, ScaleControl c, double lo, double hi, const QCPRange& data,
+                    bool haveData) {
+        if (c == ScaleControl::ManualMinAndMax) {
+            if (hi <= lo)
+                hi = lo + (ax->orientation() == Qt::Horizontal ? 1.0 / 86400.0 : 1.0);
+            ax->setRange(lo, hi);
+        } else if (haveData) {
+            QCPRange r = data;
+            if (r.size() <= 0)
+                r = QCPRange(r.lower - 0.5 / 86400.0, r.upper + 0.5 / 86400.0);
+            ax->setRange(r);
+        }
+    };
+    bool haveKeys = false, haveValues = false;
+    const QCPRange keys = plot_->graph(0)->getKeyRange(haveKeys);
+    const QCPRange values = plot_->graph(0)->getValueRange(haveValues);
+    apply(plot_->xAxis, doc_.scaleControlX, doc_.manualMinX, doc_.manualMaxX, keys, haveKeys);
+    apply(plot_->yAxis, doc_.scaleControlY, doc_.manualMinY, doc_.manualMaxY, values, haveValues);
+}
+
+int PESGraph::hotSpotAt(QPoint p) const {
+    int best = -1;
+    double bestD = 6.5 * 6.5;
+    for (int i = 0; i < doc_.points(); ++i) {
+        if (!doc_.isDrawn(0, i))
+            continue;
+        const double dx = plot_->xAxis->coordToPixel(doc_.x(0, i)) - p.x();
+        const double dy = plot_->yAxis->coordToPixel(doc_.y(0, i)) - p.y();
+        const double d = dx * dx + dy * dy;
+        if (d < bestD) {
+            bestD = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+void InitGraph(PESGraph& chart, int subsets, float yMax, float yMin, double xMax, double xMin,
+               int points) {
+    std::optional<QByteArray> block;
+    const QString path = graphTemplatePath();
+    if (QFileInfo::exists(path)) {
+        QString error;
+        block = readGraphBlock(path, &error);
+        if (!block)
+            Dialogs::instance().error(error);
+    }
+    initGraphDocument(chart.doc(), subsets, yMax, yMin, xMax, xMin, points,
+                      block ? &*block : nullptr);
+    chart.PEactions(PESGraph::sgResetImage);
+    chart.PEactions(PESGraph::sgInvalidateImage);
+}
+
+void PrepareGraph(PESGraph& chart, int subsets, float yMax, float yMin, double xMax, double xMin,
+                  int points) {
+    prepareGraphDocument(chart.doc(), subsets, yMax, yMin, xMax, xMin, points);
+    chart.PEactions(PESGraph::sgResetImage);
+    chart.PEactions(PESGraph::sgInvalidateImage);
+}
+
+QWidget* PESGraph::canvas() const {
+    return plot_;
+}

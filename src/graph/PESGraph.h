@@ -1,0 +1,94 @@
+#pragma once
+
+#include <QPoint>
+#include <QPointF>
+#include <QRect>
+#include <QWidget>
+
+#include <memory>
+
+#include "graph/GraphDocument.h"
+
+class QCustomPlot;
+
+// The chart of a graph window: holds a GraphDocument and draws it (QCustomPlot does the
+// drawing). Callers change the document, then ask for a redraw through PEactions.
+class PESGraph : public QWidget {
+    Q_OBJECT
+public:
+    enum Action {
+        sgResetImage,       // take the document's changes into the picture
+        sgInvalidateImage,  // repaint soon
+        sgReinitAndReset,   // a whole new state: rebuild and repaint
+        sgUndoZoom,         // back to the full view
+    };
+
+    explicit PESGraph(QWidget* parent = nullptr);
+    ~PESGraph() override;
+
+    GraphDocument& doc() { return doc_; }
+    const GraphDocument& doc() const { return doc_; }
+
+    void PEactions(Action a);
+    // PEnarg1 and PEnarg2 carry no meaning for these actions; kept for the callers' protocol.
+    int PEnarg1 = 0;
+    int PEnarg2 = 0;
+
+    // The plotting rectangle in this widget's pixels, and conversions.
+    QRect plottingRect() const;
+    QPoint lastMouse() const { return lastMouse_; }
+    // X (TDateTime) and Y (dB) at a pixel.
+    QPointF pixelToValue(QPoint p) const;
+    QPoint valueToPixel(double x, double y) const;
+    bool zoomed() const { return zoomed_; }
+    // The X and Y ranges in view.
+    QPointF viewX() const;
+    QPointF viewY() const;
+    // Zooms the view to the rectangle between two pixels, as a rubber band would.
+    void zoomTo(QRect pixels);
+
+    // The mouse pointer over the plotting area.
+    void setPointer(PointerKind kind);
+
+    QCustomPlot* plot() const { return plot_; }
+    // The widget that takes the mouse.
+    QWidget* canvas() const;
+    // Draws the document now, without waiting for the event loop.
+    void replotNow();
+
+signals:
+    void OnClick();
+    void OnMouseMove();
+    void OnMouseUp();
+    void OnZoomIn();
+    void OnDataHotSpot(int subset, int point);
+    // The picture was redrawn; the plotting rectangle may have moved.
+    void replotted();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    class Layer;
+    void applyLook();
+    void syncData();
+    void applyRanges();
+    int hotSpotAt(QPoint p) const;
+
+    GraphDocument doc_;
+    QCustomPlot* plot_ = nullptr;
+    Layer* layer_ = nullptr;
+    QPoint lastMouse_{-1, -1};
+    QPoint pressPos_;
+    bool zoomed_ = false;
+    int syncedUpTo_ = 0;  // points before this index are in the picture
+    double syncedLastX_ = 0;
+};
+
+// Sets up a chart for a new or restarted graph (the template's look when one exists) and
+// redraws it.
+void InitGraph(PESGraph& chart, int subsets, float yMax, float yMin, double xMax, double xMin,
+               int points);
+// The same without template and look.
+void PrepareGraph(PESGraph& chart, int subsets, float yMax, float yMin, double xMax, double xMin,
+                  int points);
