@@ -263,6 +263,8 @@ void PESGraph::zoomTo(QRect pixels) {
         plot_->yAxis->setRange(plot_->yAxis->pixelToCoord(r.bottom()),
                                plot_->yAxis->pixelToCoord(r.top()));
     zoomed_ = true;
+    if (decimated_)
+        rebuildSeries();  // point by point while zoomed
     plot_->replot(QCustomPlot::rpQueuedReplot);
     emit OnZoomIn();
 }
@@ -287,6 +289,7 @@ void PESGraph::PEactions(Action a) {
             break;
         case sgUndoZoom:
             zoomed_ = false;
+            rebuildSeries();
             applyRanges();
             plot_->replot(QCustomPlot::rpQueuedReplot);
             break;
@@ -375,51 +378,144 @@ void PESGraph::applyLook() {
     setPointer(l.pointer);
 }
 
+namespace {
+// Up to this many points a series is drawn point by point.
+constexpr int kRawLimit = 10000;
+// At most this many blocks (two points each) for a long series.
+constexpr int kMaxBlocks = 4096;
+}  // namespace
+
+void PESGraph::addToBlock(Block& b, int i) const {
+    if (b.count == 0)
+        b.firstX = doc_.x(0, i);
+    ++b.count;
+    b.lastI = i;
+    const float y = doc_.y(0, i);
+    if (y == doc_.nullY) {
+        b.hasNull = true;
+        return;
+    }
+    if (b.minI < 0 || y < doc_.y(0, b.minI))
+        b.minI = i;
+    if (b.maxI < 0 || y > doc_.y(0, b.maxI))
+        b.maxI = i;
+}
+
+template <typename Sink>
+void PESGraph::emitBlock(const Block& b, Sink&& sink) const {
+    const auto level = [this](int i) { return static_cast<double>(doc_.y(0, i)); };
+    if (b.minI >= 0) {
+        const int first = std::min(b.minI, b.maxI);
+        const int second = std::max(b.minI, b.maxI);
+        sink(QCPGraphData(doc_.x(0, first), level(first)));
+        if (second != first)
+            sink(QCPGraphData(doc_.x(0, second), level(second)));
+    }
+    if (b.hasNull)  // keeps the gap of the null points
+        sink(QCPGraphData(doc_.x(0, b.lastI), std::numeric_limits<double>::quiet_NaN()));
+}
+
 void PESGraph::syncData() {
-    QCPGraph* g = plot_->graph(0);
     const int n = doc_.points();
-    const auto point = [this](int i) {
-        const float y = doc_.y(0, i);
-        // A null level leaves a gap in the line.
-        return QCPGraphData(doc_.x(0, i), y == doc_.nullY ? std::numeric_limits<double>::quiet_NaN()
-                                                          : static_cast<double>(y));
-    };
     bool full =
         doc_.layoutChanged() || (doc_.firstChanged() >= 0 && doc_.firstChanged() < syncedUpTo_);
     if (!full && doc_.firstChanged() >= 0) {
         // Only points after the drawn ones changed: append them, as a recording does.
         const int last = std::min(doc_.lastChanged(), n - 1);
-        for (int i = doc_.firstChanged(); i <= last && !full; ++i)
-            if (doc_.x(0, i) != 0 && doc_.x(0, i) < syncedLastX_)
-                full = true;
-        if (!full)
-            for (int i = doc_.firstChanged(); i <= last; ++i) {
-                if (doc_.x(0, i) == 0)
-                    continue;  // never written: not part of the line
-                g->data()->add(point(i));
-                syncedUpTo_ = i + 1;
-                syncedLastX_ = doc_.x(0, i);
-            }
-    }
-    if (full) {
-        QVector<QCPGraphData> v;
-        v.reserve(n);
-        bool sorted = true;
-        syncedUpTo_ = 0;
-        syncedLastX_ = -std::numeric_limits<double>::infinity();
-        for (int i = 0; i < n; ++i) {
+        double prev = syncedLastX_;
+        for (int i = doc_.firstChanged(); i <= last && !full; ++i) {
             const double x = doc_.x(0, i);
             if (x == 0)
                 continue;
-            if (x < syncedLastX_)
-                sorted = false;
-            syncedLastX_ = std::max(syncedLastX_, x);
-            v.push_back(point(i));
-            syncedUpTo_ = i + 1;
+            if (x < prev || (decimated_ && x == prev))
+                full = true;
+            prev = x;
         }
-        g->data()->set(v, sorted);
+        if (!full)
+            for (int i = doc_.firstChanged(); i <= last; ++i)
+                if (doc_.x(0, i) != 0)  // never written: not part of the line
+                    appendToSeries(i);
+        if (!decimated_ && !zoomed_ && drawnCount_ > kRawLimit)
+            full = true;
+        if (decimated_ && blocks_ > 2 * kMaxBlocks)
+            full = true;
     }
+    if (full)
+        rebuildSeries();
     doc_.markDrawn();
+}
+
+void PESGraph::appendToSeries(int i) {
+    QCPGraph* g = plot_->graph(0);
+    ++drawnCount_;
+    syncedUpTo_ = i + 1;
+    syncedLastX_ = doc_.x(0, i);
+    if (!decimated_) {
+        const float y = doc_.y(0, i);
+        g->data()->add(QCPGraphData(doc_.x(0, i), y == doc_.nullY
+                                                      ? std::numeric_limits<double>::quiet_NaN()
+                                                      : static_cast<double>(y)));
+        return;
+    }
+    if (open_.count > 0)
+        g->data()->remove(open_.firstX, std::numeric_limits<double>::infinity());
+    addToBlock(open_, i);
+    emitBlock(open_, [g](const QCPGraphData& d) { g->data()->add(d); });
+    if (open_.count == blockSize_) {
+        open_ = Block{};
+        ++blocks_;
+    }
+}
+
+void PESGraph::rebuildSeries() {
+    const int n = doc_.points();
+    bool sorted = true;
+    int drawn = 0;
+    double last = -std::numeric_limits<double>::infinity();
+    for (int i = 0; i < n; ++i) {
+        const double x = doc_.x(0, i);
+        if (x == 0)
+            continue;
+        ++drawn;
+        if (x <= last)
+            sorted = false;
+        last = x;
+    }
+    decimated_ = sorted && !zoomed_ && drawn > kRawLimit;
+    blockSize_ = 1;
+    while (decimated_ && drawn / blockSize_ > kMaxBlocks)
+        blockSize_ *= 2;
+    blocks_ = 0;
+    open_ = Block{};
+    drawnCount_ = drawn;
+    syncedUpTo_ = 0;
+    syncedLastX_ = -std::numeric_limits<double>::infinity();
+
+    QVector<QCPGraphData> v;
+    v.reserve(decimated_ ? 3 * (drawn / blockSize_ + 1) : drawn);
+    const auto push = [&v](const QCPGraphData& d) { v.push_back(d); };
+    for (int i = 0; i < n; ++i) {
+        const double x = doc_.x(0, i);
+        if (x == 0)
+            continue;
+        syncedUpTo_ = i + 1;
+        syncedLastX_ = std::max(syncedLastX_, x);
+        if (!decimated_) {
+            const float y = doc_.y(0, i);
+            push(QCPGraphData(x, y == doc_.nullY ? std::numeric_limits<double>::quiet_NaN()
+                                                 : static_cast<double>(y)));
+            continue;
+        }
+        addToBlock(open_, i);
+        if (open_.count == blockSize_) {
+            emitBlock(open_, push);
+            open_ = Block{};
+            ++blocks_;
+        }
+    }
+    if (decimated_ && open_.count > 0)
+        emitBlock(open_, push);
+    plot_->graph(0)->data()->set(v, sorted);
 }
 
 void PESGraph::applyRanges() {
@@ -487,4 +583,13 @@ void PrepareGraph(PESGraph& chart, int subsets, float yMax, float yMin, double x
 
 QWidget* PESGraph::canvas() const {
     return plot_;
+}
+
+std::vector<QPointF> PESGraph::drawnPoints() const {
+    std::vector<QPointF> out;
+    const auto data = plot_->graph(0)->data();
+    out.reserve(static_cast<std::size_t>(data->size()));
+    for (auto it = data->constBegin(); it != data->constEnd(); ++it)
+        out.emplace_back(it->key, it->value);
+    return out;
 }

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
 
 #include "graph/GraphDocument.h"
 
@@ -55,6 +56,8 @@ public:
     QWidget* canvas() const;
     // Draws the document now, without waiting for the event loop.
     void replotNow();
+    // The points the line is drawn through (a null level as NaN), in order.
+    std::vector<QPointF> drawnPoints() const;
 
 signals:
     void OnClick();
@@ -74,6 +77,20 @@ private:
     void syncData();
     void applyRanges();
     int hotSpotAt(QPoint p) const;
+    void rebuildSeries();
+    void appendToSeries(int i);
+
+    // A long series is drawn from the lowest and highest level of each block of consecutive
+    // points, so that a redraw costs the same at any length; zoomed, it is drawn point by point.
+    struct Block {
+        int count = 0;
+        int minI = -1, maxI = -1, lastI = -1;
+        bool hasNull = false;
+        double firstX = 0;
+    };
+    void addToBlock(Block& b, int i) const;
+    template <typename Sink>
+    void emitBlock(const Block& b, Sink&& sink) const;
 
     GraphDocument doc_;
     QCustomPlot* plot_ = nullptr;
@@ -83,6 +100,11 @@ private:
     bool zoomed_ = false;
     int syncedUpTo_ = 0;  // points before this index are in the picture
     double syncedLastX_ = 0;
+    int drawnCount_ = 0;
+    bool decimated_ = false;
+    int blockSize_ = 1;
+    int blocks_ = 0;  // complete blocks in the picture
+    Block open_;      // the last block, still filling
 };
 
 // Sets up a chart for a new or restarted graph (the template's look when one exists) and

@@ -69,10 +69,9 @@ SampleResult recordSample(AppState& st, GraphDocument& doc, TDateTime now, TDate
     doc.setX(0, st.SampleCount, frameTime);
     doc.setY(0, st.SampleCount, level);
     ++st.SampleCount;
-    if (doc.manualMaxX < frameTime) {
+    // The scale is applied at every redraw; the drawn points stay as they are.
+    if (doc.manualMaxX < frameTime)
         doc.manualMaxX = frameTime + 30 * kSecond;
-        doc.markLayoutChanged();
-    }
     // At the fastest rate only every second sample is drawn.
     r.redraw = !(fastestEntry && st.SampleCount % 2 == 1);
     r.full = st.SampleCount > doc.points() - 1;
@@ -98,7 +97,6 @@ double stopRecording(AppState& st, GraphDocument& doc, TDateTime end) {
     if (count > 0 && count < doc.points())
         doc.setPoints(count);
     doc.manualMaxX = end;
-    doc.markLayoutChanged();
     double sum = 0;
     for (int i = 0; i < count && i < doc.points(); ++i)
         sum += doc.y(i);

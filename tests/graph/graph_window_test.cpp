@@ -8,7 +8,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+
 #include <QToolButton>
+#include <cmath>
 
 #include "Modal.h"
 #include "app/AppState.h"
@@ -360,4 +362,56 @@ TEST_F(GraphWindow, CloseQuestions) {
     EXPECT_FALSE(st.LoggerDataUnsaved);
     EXPECT_EQ(st.DataLoggerWindow, nullptr);
     EXPECT_EQ(host.saves, 1);
+}
+
+TEST_F(GraphWindow, LongSeriesKeepTheirPeaksAndGrowByAppending) {
+    PESGraph& c = *graph->chart();
+    const int n = 60'000;
+    PrepareGraph(c, 1, 130, 30, kT0 + n * kSecond, kT0, n);
+    auto level = [](int i) { return i == 31'337 ? 120.0f : i == 40'001 ? 31.0f : 60.0f + i % 7; };
+    // Half the series at once, the rest sample by sample as a recording writes it.
+    for (int i = 0; i < n / 2; ++i) {
+        c.doc().setX(0, i, kT0 + i * kSecond);
+        c.doc().setY(0, i, level(i));
+    }
+    c.doc().setY(0, 100, kNullLevel);
+    graph->redraw();
+    for (int i = n / 2; i < n; ++i) {
+        c.doc().setX(0, i, kT0 + i * kSecond);
+        c.doc().setY(0, i, level(i));
+        if (i % 3 == 0)
+            graph->redraw();
+    }
+    graph->redraw();
+    // Drawn from fewer points than the series, each one a real point, peaks and the gap kept.
+    auto check = [&](const std::vector<QPointF>& drawn) {
+        EXPECT_LT(drawn.size(), static_cast<std::size_t>(n / 3));
+        double hi = 0, lo = 1000;
+        int gaps = 0;
+        for (const QPointF& p : drawn) {
+            if (std::isnan(p.y())) {
+                ++gaps;
+                continue;
+            }
+            const int i = static_cast<int>(std::lround((p.x() - kT0) / kSecond));
+            ASSERT_EQ(p.y(), i == 100 ? kNullLevel : level(i)) << i;
+            hi = std::max(hi, p.y());
+            lo = std::min(lo, p.y());
+        }
+        EXPECT_EQ(hi, 120.0);
+        EXPECT_EQ(lo, 31.0);
+        EXPECT_EQ(gaps, 1);
+    };
+    check(c.drawnPoints());
+    c.PEactions(PESGraph::sgReinitAndReset);
+    check(c.drawnPoints());
+    // Zoomed in, every point is drawn.
+    c.replotNow();
+    const QRect r = c.plottingRect();
+    c.zoomTo(QRect(r.left() + r.width() / 2, r.top(), 30, r.height()));
+    const QPointF view = c.viewX();
+    std::size_t inView = 0;
+    for (const QPointF& p : c.drawnPoints())
+        inView += p.x() >= view.x() && p.x() <= view.y();
+    EXPECT_NEAR(static_cast<double>(inView), (view.y() - view.x()) / kSecond, 2.0);
 }
