@@ -25,8 +25,12 @@ Dialogs::Answer ScriptedDialogs::question(const QString& text, Buttons) {
     return a;
 }
 
-QString ScriptedDialogs::openFileName(const QString& caption, const QString&, const QString&) {
+QString ScriptedDialogs::openFileName(const QString& caption, const QString& folder,
+                                      const QString& filter) {
     shown.push_back(caption);
+    lastFolder = folder;
+    lastFilter = filter;
+    lastDefaultExt.clear();
     if (fileNames.empty())
         return {};
     QString f = fileNames.front();
@@ -35,6 +39,25 @@ QString ScriptedDialogs::openFileName(const QString& caption, const QString&, co
 }
 
 QString ScriptedDialogs::saveFileName(const QString& caption, const QString& folder,
-                                      const QString& filter, QString*) {
-    return openFileName(caption, folder, filter);
+                                      const QString& filter, QString*, const QString& defaultExt) {
+    QString name = openFileName(caption, folder, filter);
+    lastDefaultExt = defaultExt;
+    return name;
+}
+
+QString Dialogs::dialogFilter(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& p : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+            const QString t = p.trimmed();
+            patterns << t;
+            if (t.toLower() != t)
+                patterns << t.toLower();
+        }
+        out << parts[i].trimmed() + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) +
+                   QLatin1Char(')');
+    }
+    return out.join(QStringLiteral(";;"));
 }

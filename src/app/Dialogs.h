@@ -17,11 +17,16 @@ public:
     virtual void message(const QString& text) = 0;
     virtual void error(const QString& text) = 0;
     virtual Answer question(const QString& text, Buttons buttons) = 0;
-    // Empty when the user cancels.
+    // Empty when the user cancels. Filters are "description|pattern|description|pattern";
+    // a name typed without extension gets defaultExt. Saving asks before replacing a file.
     virtual QString openFileName(const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
     virtual QString saveFileName(const QString& caption, const QString& folder,
-                                 const QString& filter, QString* selectedFilter) = 0;
+                                 const QString& filter, QString* selectedFilter,
+                                 const QString& defaultExt = QString()) = 0;
+
+    // "Graph file|*.GHF|Text|*.TXT" as a file dialog's filter list, patterns in either case.
+    static QString dialogFilter(const QString& filter);
 
     static Dialogs& instance();
     // Installs d for the whole process and returns the one it replaced.
@@ -37,9 +42,10 @@ public:
     QString openFileName(const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& folder, const QString& filter,
-                         QString* selectedFilter) override;
+                         QString* selectedFilter, const QString& defaultExt) override;
 
     QStringList shown;
-    std::deque<Answer> answers;     // questions asked with none left answer Cancel
+    QString lastFolder, lastFilter, lastDefaultExt;  // of the last file dialog
+    std::deque<Answer> answers;                      // questions asked with none left answer Cancel
     std::deque<QString> fileNames;  // file choices with none left answer "" (cancel)
 };

@@ -20,8 +20,8 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         bool enabled, visible, checked;
     } items[] = {
         {"File1", "&File", true, true, false},
-        {"Open1", "&Open", false, true, false},
-        {"Save1", "&Save", false, true, false},
+        {"Open1", "&Open", true, true, false},
+        {"Save1", "&Save", true, true, false},
         {"Print1", "&Print", false, true, false},
         {"PrinterSetup1", "&Printer Setup", true, true, false},
         {"Exit1", "E&xit", true, true, false},
@@ -43,8 +43,8 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         {"Help1", "&Help", true, true, false},
         {"Contents1", "&Contents", true, true, false},
         {"About1", "&About", true, true, false},
-        {"SpeedButton1", "Open File", false, true, false},
-        {"SpeedButton2", "Save to file", false, true, false},
+        {"SpeedButton1", "Open File", true, true, false},
+        {"SpeedButton2", "Save to file", true, true, false},
         {"btnPrint", "Print", false, true, false},
         {"btnDataLogger", "Data Logger", false, true, false},
         {"btnOutputToGraph", "Output Tabular to graph", false, true, false},

@@ -50,10 +50,21 @@ Dialogs::Answer QtDialogs::question(const QString& text, Buttons buttons) {
 
 QString QtDialogs::openFileName(const QString& caption, const QString& folder,
                                 const QString& filter) {
-    return QFileDialog::getOpenFileName(parent_, caption, folder, filter);
+    return QFileDialog::getOpenFileName(parent_, caption, folder, dialogFilter(filter));
 }
 
 QString QtDialogs::saveFileName(const QString& caption, const QString& folder,
-                                const QString& filter, QString* selectedFilter) {
-    return QFileDialog::getSaveFileName(parent_, caption, folder, filter, selectedFilter);
+                                const QString& filter, QString* selectedFilter,
+                                const QString& defaultExt) {
+    QFileDialog dialog(parent_, caption, folder, dialogFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultExt);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    // The file type the user picks does not change the default extension.
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
 }

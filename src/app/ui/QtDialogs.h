@@ -16,7 +16,7 @@ public:
     QString openFileName(const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(const QString& caption, const QString& folder, const QString& filter,
-                         QString* selectedFilter) override;
+                         QString* selectedFilter, const QString& defaultExt) override;
 
 private:
     QPointer<QWidget> parent_;

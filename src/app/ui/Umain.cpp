@@ -31,6 +31,7 @@
 #include "app/ui/Glyphs.h"
 #include "app/ui/Uabout.h"
 #include "files/GraphFile.h"
+#include "files/Ulist.h"
 #include "graph/PESGraph.h"
 #include "graph/Recording.h"
 #include "graph/UsetupRealTime.h"
@@ -46,19 +47,9 @@ namespace {
 // Commands whose features have not landed yet: they exist with their names, captions and hints
 // but stay disabled, whatever the enabling rules ask.
 const QStringList kNotYetAvailable = {
-    QStringLiteral("Open1"),
-    QStringLiteral("Save1"),
-    QStringLiteral("Print1"),
-    QStringLiteral("LoadData1"),
-    QStringLiteral("EraseMemory1"),
-    QStringLiteral("Setup1"),
-    QStringLiteral("Cali1"),
-    QStringLiteral("RECALL1"),
-    QStringLiteral("SpeedButton1"),
-    QStringLiteral("SpeedButton2"),
-    QStringLiteral("btnPrint"),
-    QStringLiteral("btnDataLogger"),
-    QStringLiteral("btnOutputToGraph"),
+    QStringLiteral("Print1"),   QStringLiteral("LoadData1"),     QStringLiteral("EraseMemory1"),
+    QStringLiteral("Setup1"),   QStringLiteral("Cali1"),         QStringLiteral("RECALL1"),
+    QStringLiteral("btnPrint"), QStringLiteral("btnDataLogger"),
 };
 
 QPrinter& sharedPrinter() {
@@ -100,7 +91,12 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* w) {
         // The panel's FormActivate: tables become graphs only from a list window.
-        if (w && (qobject_cast<TfrmPanel*>(w->widget()) || qobject_cast<TfrmGraph*>(w->widget())))
+        // FormActivate of the children: tables become graphs only from a list window.
+        if (!w)
+            return;
+        if (qobject_cast<TfrmList*>(w->widget()))
+            button(QStringLiteral("btnOutputToGraph"))->setEnabled(true);
+        else if (qobject_cast<TfrmPanel*>(w->widget()) || qobject_cast<TfrmGraph*>(w->widget()))
             button(QStringLiteral("btnOutputToGraph"))->setEnabled(false);
     });
 
@@ -183,8 +179,8 @@ void TfrmMain::buildMenus() {
     };
 
     QMenu* file = top("File1", "&File");
-    add(file, "Open1", "&Open");
-    add(file, "Save1", "&Save");
+    connect(add(file, "Open1", "&Open"), &QAction::triggered, this, &TfrmMain::Open1Click);
+    connect(add(file, "Save1", "&Save"), &QAction::triggered, this, &TfrmMain::Save1Click);
     sep(file, "N1");
     add(file, "Print1", "&Print");
     connect(add(file, "PrinterSetup1", "&Printer Setup"), &QAction::triggered, this,
@@ -289,12 +285,17 @@ void TfrmMain::buildToolbar() {
         buttons_.insert(QLatin1String(name), b);
         return b;
     };
-    add("SpeedButton1", "Open File", glyphs::Kind::Open);
-    add("SpeedButton2", "Save to file", glyphs::Kind::Save);
+    connect(add("SpeedButton1", "Open File", glyphs::Kind::Open), &QToolButton::clicked, this,
+            &TfrmMain::Open1Click);
+    connect(add("SpeedButton2", "Save to file", glyphs::Kind::Save), &QToolButton::clicked, this,
+            &TfrmMain::Save1Click);
     add("btnPrint", "Print", glyphs::Kind::Print);
     bar->addSeparator();
     add("btnDataLogger", "Data Logger", glyphs::Kind::Logger);
-    add("btnOutputToGraph", "Output Tabular to graph", glyphs::Kind::TableToGraph);
+    QToolButton* toGraph =
+        add("btnOutputToGraph", "Output Tabular to graph", glyphs::Kind::TableToGraph);
+    toGraph->setEnabled(false);  // until a list window is active
+    connect(toGraph, &QToolButton::clicked, this, &TfrmMain::btnOutputToGraphClick);
     bar->addSeparator();
     QToolButton* run = add("btnRun", "Start Graphing Real Time Data", glyphs::Kind::Run);
     run->setEnabled(false);
@@ -761,10 +762,6 @@ void TfrmMain::btnStopClick() {
     g->redraw();
 }
 
-bool TfrmMain::saveGraph(TfrmGraph* graph) {
-    return SaveGraph(graph);
-}
-
 void TfrmMain::realTimeGraphClosed() {
     setRealTimeGraphTicked(false);
     setRunStop(appState().Connected, false);
@@ -773,27 +770,4 @@ void TfrmMain::realTimeGraphClosed() {
 void TfrmMain::setRealTimeGraphTicked(bool ticked) {
     if (QAction* a = action(QStringLiteral("RealTimeGraph1")))
         a->setChecked(ticked);
-}
-
-bool TfrmMain::SaveGraph(TfrmGraph* graph) {
-    AppState& st = appState();
-    const QString folder =
-        st.DataFolder.isEmpty() ? QCoreApplication::applicationDirPath() : st.DataFolder;
-    const QString filter =
-        QStringLiteral("Graph file(*.ghf,only for %1)|*.GHF")
-            .arg(st.ModelName == QLatin1String("NX880245") ? QStringLiteral("NX880245")
-                                                           : QStringLiteral("NX410"));
-    QString selected;
-    const QString name =
-        Dialogs::instance().saveFileName(QStringLiteral("Save"), folder, filter, &selected);
-    if (name.isEmpty())
-        return false;
-    if (!name.endsWith(QLatin1String(".ghf"), Qt::CaseInsensitive))
-        return false;
-    QString error;
-    if (!writeGraphFile(graph->chart()->doc(), name, &error)) {
-        Dialogs::instance().error(error);
-        return false;
-    }
-    return true;
 }

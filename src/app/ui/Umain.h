@@ -24,6 +24,7 @@ class QToolButton;
 class TComPort;
 class TfrmAbout;
 class TfrmPanel;
+class TfrmList;
 
 // How the main window is started: the command line's ports, the simulated meter, and where the
 // settings and documents live.
@@ -72,8 +73,22 @@ public:
     void btnRunClick();
     void btnStopClick();
     void RecordRealTimeSample(TDateTime frameTime, float level);
-    // Saves a graph window's chart; false when nothing was written.
+    // Files
+    void Open1Click();
+    void Save1Click();
+    void OpenSingleDataFile();
+    // Saves a graph window's chart as graph file, text or CSV; false when nothing was written.
     bool SaveGraph(TfrmGraph* graph);
+    void ExportGraphText(TfrmGraph* graph, const QString& path, char separator);
+    void ExportGridText(TfrmList* list);
+    // A new graph window from a graph file; none when the file does not read.
+    TfrmGraph* openGraphFile(const QString& path);
+    // A new list window from a text file; none when the file does not open.
+    TfrmList* openTextFile(const QString& path, char separator);
+    void btnOutputToGraphClick();
+    // The widget of the active child window, if any.
+    QWidget* activeChild() const;
+    TfrmGraph* frmGraph() const { return frmGraph_; }
     // The graph windows, in the order of the window list.
     QList<TfrmGraph*> graphWindows() const;
     QMdiSubWindow* subWindowOf(QWidget* child) const;
@@ -125,6 +140,9 @@ private:
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> panelSub_;
     QMdiSubWindow* addGraphWindow(TfrmGraph* graph);
+    QString fileFolder() const;
+    QString graphFilter() const;
+    QPointer<TfrmGraph> frmGraph_;
     void setRunStop(bool run, bool stop);
     QMenu* windowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;

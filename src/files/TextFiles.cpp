@@ -1,0 +1,177 @@
+#include "files/TextFiles.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+#include "files/DateTimeText.h"
+#include "files/ListGridModel.h"
+#include "graph/GraphDocument.h"
+
+std::optional<LineRange> rangeFromTexts(bool all, const QString& from, const QString& to,
+                                        int count) {
+    if (all)
+        return LineRange{1, count};
+    bool okFrom = false, okTo = false;
+    int first = std::abs(from.trimmed().toInt(&okFrom));
+    int last = std::abs(to.trimmed().toInt(&okTo));
+    if (!okFrom || !okTo)
+        return std::nullopt;
+    if (last < first)
+        std::swap(first, last);
+    last = std::min(last, count);
+    if (first == 0)
+        first = 1;
+    return LineRange{first, last};
+}
+
+namespace {
+// Writes lines through a buffer into a file that replaces the old one only when complete.
+class LineWriter {
+public:
+    explicit LineWriter(const QString& path) : file_(path) {
+        ok_ = file_.open(QIODevice::WriteOnly);
+        buffer_.reserve(kChunk + 512);
+    }
+    bool ok() const { return ok_; }
+    QByteArray& line() { return buffer_; }
+    void endLine() {
+        buffer_.append("\r\n", 2);
+        if (buffer_.size() >= kChunk)
+            flush();
+    }
+    bool commit() {
+        flush();
+        if (!ok_) {
+            file_.cancelWriting();
+            return false;
+        }
+        return file_.commit();
+    }
+
+private:
+    static constexpr qsizetype kChunk = 1 << 16;
+    void flush() {
+        if (ok_ && !buffer_.isEmpty() && file_.write(buffer_) != buffer_.size())
+            ok_ = false;
+        buffer_.clear();
+    }
+    QSaveFile file_;
+    QByteArray buffer_;
+    bool ok_ = false;
+};
+}  // namespace
+
+int exportGraphText(const GraphDocument& doc, const QString& path, char separator, LineRange range,
+                    const LineProgress& progress) {
+    LineWriter out(path);
+    if (!out.ok())
+        return -1;
+    TextLineFormatter format;
+    int lines = 0;
+    const int last = std::min(range.last, doc.points());
+    for (int i = range.first - 1; i >= 0 && i < last; ++i) {
+        const double t = doc.x(0, i);
+        if (t == 0)
+            break;  // never filled: the rest is empty
+        format.appendPointLine(out.line(), t, doc.y(0, i), separator);
+        out.endLine();
+        ++lines;
+        if (progress && !progress(lines))
+            break;
+    }
+    return out.commit() ? lines : -1;
+}
+
+char gridSeparatorFor(const QString& path) {
+    return path.right(3).toLower() == QLatin1String("csv") ? ',' : '\t';
+}
+
+int exportGridText(const ListGridModel& grid, const QString& path, char separator, LineRange range,
+                   const LineProgress& progress) {
+    LineWriter out(path);
+    if (!out.ok())
+        return -1;
+    int lines = 0;
+    QByteArray scratch;
+    const int lastRow = std::min(range.last, grid.RowCount() - 1);
+    for (int r = std::max(range.first, 1); r <= lastRow; ++r) {
+        for (int c = 1; c < grid.ColCount(); ++c) {
+            const QByteArrayView cell = grid.cellView(c, r, scratch);
+            out.line().append(cell.data(), cell.size());
+            out.line().append(separator);
+        }
+        out.endLine();
+        ++lines;
+        if (progress && !progress(lines))
+            break;
+    }
+    return out.commit() ? lines : -1;
+}
+
+namespace {
+// Length in bytes of the first n UTF-8 characters of [p, end), or -1 when there are fewer.
+qsizetype bytesOfChars(const char* p, const char* end, int n) {
+    const char* q = p;
+    int chars = 0;
+    while (q < end) {
+        if ((static_cast<unsigned char>(*q) & 0xC0) != 0x80) {
+            if (chars == n)
+                return q - p;
+            ++chars;
+        }
+        ++q;
+    }
+    return -1;
+}
+}  // namespace
+
+ImportResult importText(const QString& path, char separator, ListGridModel& grid,
+                        const LineProgress& progress) {
+    ImportResult result;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    result.opened = true;
+    QByteArray data = file.readAll();
+    file.close();
+    qsizetype start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    grid.setSource(data, separator);
+    const char* base = grid.buffer().constData();
+    const qsizetype size = grid.buffer().size();
+    grid.beginBulk();
+    int count = 0;
+    while (start < size) {
+        const char* p = base + start;
+        const char* nl =
+            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(size - start)));
+        const char* lineEnd = nl ? nl : base + size;
+        qsizetype next = nl ? (nl - base) + 1 : size;
+        if (lineEnd > p && lineEnd[-1] == '\r')
+            --lineEnd;
+        qsizetype length = lineEnd - p;
+        bool last = false;
+        if (length > kMaxLineChars) {
+            const qsizetype cut = bytesOfChars(p, lineEnd, kMaxLineChars);
+            if (cut >= 0) {
+                length = cut;
+                last = true;  // an over-long line is the last one read
+            }
+        }
+        if (!std::memchr(p, separator, static_cast<std::size_t>(length)))
+            break;
+        ++count;
+        if (progress && !progress(count))
+            break;
+        grid.setLine(count, start, static_cast<int>(length));
+        result.rows = count;
+        if (last)
+            break;
+        start = next;
+    }
+    grid.endBulk();
+    return result;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class GraphDocument;
+class ListGridModel;
+
+// Called after each line with the number of lines so far; false stops the loop.
+using LineProgress = std::function<bool(int lines)>;
+
+// A range of points or rows, 1-based, both ends included.
+struct LineRange {
+    int first = 1;
+    int last = 0;
+};
+
+// The range dialog's rule: all, or from..to as absolute integers, swapped when reversed, the
+// last lowered to count and a first of 0 raised to 1. Nothing when a text is not an integer.
+std::optional<LineRange> rangeFromTexts(bool all, const QString& from, const QString& to,
+                                        int count);
+
+// Points first..last of the graph as "date<sep>hh:mm:ss<sep>level" lines ended by CR LF; a point
+// with time 0 ends the export. The file appears whole when done (also after a stop), or not at
+// all; returns the lines written, or -1 when the file could not be written.
+int exportGraphText(const GraphDocument& doc, const QString& path, char separator, LineRange range,
+                    const LineProgress& progress);
+
+// Rows first..last of a list grid, cells 1..last each followed by the separator.
+int exportGridText(const ListGridModel& grid, const QString& path, char separator, LineRange range,
+                   const LineProgress& progress);
+// Comma when the name ends in "csv", else tab.
+char gridSeparatorFor(const QString& path);
+
+// Reads a text file into a list grid: lines of at most 179 characters (a longer one is cut and
+// ends the reading), fields into columns 1..6, stopping at the first line without a separator.
+// progress is asked before each line is stored. Returns false when the file cannot be opened.
+struct ImportResult {
+    bool opened = false;
+    int rows = 0;
+};
+ImportResult importText(const QString& path, char separator, ListGridModel& grid,
+                        const LineProgress& progress);
+
+inline constexpr int kMaxLineChars = 179;
