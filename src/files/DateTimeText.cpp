@@ -56,10 +56,9 @@ TextLineFormatter::TextLineFormatter(const QLocale& locale)
 }
 
 QByteArray TextLineFormatter::dateText(TDateTime t) {
-    // The day of the time as written: milliseconds are dropped, so no rounding into tomorrow.
-    const qint64 key = static_cast<qint64>(std::floor(t));
+    const QDate date = tdt::datePart(t);
+    const qint64 key = kEpoch.daysTo(date);
     if (key != cachedDay_) {
-        const QDate date = kEpoch.addDays(key);
         cachedDay_ = key;
         cachedDate_ = locale_.toString(date, QLocale::ShortFormat).toUtf8();
     }
@@ -69,10 +68,8 @@ QByteArray TextLineFormatter::dateText(TDateTime t) {
 void TextLineFormatter::appendPointLine(QByteArray& out, TDateTime t, float level, char separator) {
     out.append(dateText(t));
     out.append(separator);
-    // Milliseconds are dropped, not rounded.
-    const double days = std::floor(t);
-    const auto ms = static_cast<qint64>(std::floor((t - days) * tdt::kMsPerDay + 1e-6));
-    const qint64 s = std::min<qint64>(ms / 1000, 86399);
+    // The time to the millisecond, as stored; then the milliseconds are dropped, not rounded.
+    const qint64 s = tdt::timePart(t).msecsSinceStartOfDay() / 1000;
     appendTwo(out, static_cast<int>(s / 3600));
     out.append(':');
     appendTwo(out, static_cast<int>(s / 60 % 60));

@@ -1,4 +1,6 @@
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -144,6 +146,29 @@ TEST_F(Recording, RunOverAFinishedRecordingAsksFirst) {
     EXPECT_EQ(doc().points(), 100);
     EXPECT_EQ(appState().SampleCount, 0);
     EXPECT_EQ(text("txtMax"), QString());
+    // Yes saves the recording first, then starts the next.
+    ASSERT_TRUE(clock.advanceUntil([] { return appState().SampleCount >= 5; }, 20'000, 50));
+    dialogs->answers = {Dialogs::Answer::Yes};
+    const QString saved = dir.filePath(QStringLiteral("run.ghf"));
+    dialogs->fileNames = {saved};
+    run(QStringLiteral("   10"), QStringLiteral("0.2"));
+    EXPECT_TRUE(QFileInfo::exists(saved));
+    EXPECT_EQ(doc().points(), 10);
+}
+
+TEST_F(Recording, ClosingWithYesSavesTheGraph) {
+    run(QStringLiteral("   10"), QStringLiteral("0.2"));
+    ASSERT_TRUE(clock.advanceUntil([] { return !appState().RealTimeRunning; }, 20'000, 50));
+    dialogs->answers = {Dialogs::Answer::Yes};
+    const QString saved = dir.filePath(QStringLiteral("closing.txt"));
+    dialogs->fileNames = {saved};
+    whenModal([](QWidget* w) { child<QPushButton>(w, "BitBtn1")->click(); });  // all points
+    main->subWindowOf(graph())->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(appState().RealTimeGraphWindow, nullptr);
+    QFile f(saved);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 10);
 }
 
 TEST_F(Recording, AnInvalidNumberChangesNothing) {
