@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "BenchHost.h"
 #include "app/Clock.h"
 #include "files/DateTimeText.h"
 #include "files/ListGridModel.h"
@@ -53,15 +54,6 @@ long residentKiB() {
     return resident * 4;
 }
 
-class NoHost : public GraphHost {
-public:
-    Clock& clock() override { return clock_; }
-    bool saveGraph(TfrmGraph*) override { return false; }
-    void realTimeGraphClosed() override {}
-    void setRealTimeGraphTicked(bool) override {}
-    VirtualClock clock_{kT0};
-};
-
 void BM_ImportMillionLines(benchmark::State& s) {
     const QString path = millionLineFile();
     const double fileBytes = static_cast<double>(QFile(path).size());
@@ -84,7 +76,7 @@ void BM_TableToGraphMillionRows(benchmark::State& s) {
     ListGridModel grid;
     importText(millionLineFile(), '\t', grid, nullptr);
     for (auto _ : s) {
-        NoHost host;
+        BenchHost host;
         TfrmGraph g(host);
         g.resize(1275, 709);
         g.show();

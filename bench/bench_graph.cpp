@@ -4,6 +4,7 @@
 
 #include <random>
 
+#include "BenchHost.h"
 #include "app/AppState.h"
 #include "app/Clock.h"
 #include "graph/PESGraph.h"
@@ -14,15 +15,6 @@ namespace {
 
 constexpr double kSecond = 1.0 / 86400.0;
 constexpr double kT0 = 46366.25;
-
-class NoHost : public GraphHost {
-public:
-    Clock& clock() override { return clock_; }
-    bool saveGraph(TfrmGraph*) override { return false; }
-    void realTimeGraphClosed() override {}
-    void setRealTimeGraphTicked(bool) override {}
-    VirtualClock clock_{kT0};
-};
 
 void fillLevels(GraphDocument& d, int n) {
     std::mt19937 rng(1);
@@ -37,7 +29,7 @@ void fillLevels(GraphDocument& d, int n) {
 
 // Replot of a 100,000-point graph in a graph window of 1275 x 709.
 void BM_Replot100k(benchmark::State& s) {
-    NoHost host;
+    BenchHost host;
     TfrmGraph g(host);
     g.resize(1275, 709);
     g.show();
@@ -53,7 +45,7 @@ BENCHMARK(BM_Replot100k)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportA
 
 // One sample of a running recording and the redraw it asks for, with n samples already taken.
 void BM_RecordAndRedraw(benchmark::State& s) {
-    NoHost host;
+    BenchHost host;
     TfrmGraph g(host);
     g.resize(1275, 709);
     g.show();

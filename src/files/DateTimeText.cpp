@@ -24,6 +24,14 @@ int readNumber(const char*& p, const char* end, int maxDigits, int& value) {
     return n;
 }
 
+// [p, end) without its leading and trailing blanks.
+void trimBlanks(const char*& p, const char*& end) {
+    while (p < end && *p == ' ')
+        ++p;
+    while (end > p && end[-1] == ' ')
+        --end;
+}
+
 void appendTwo(QByteArray& out, int v) {
     out.append(static_cast<char>('0' + v / 10 % 10));
     out.append(static_cast<char>('0' + v % 10));
@@ -109,10 +117,7 @@ std::optional<qint64> DateTimeReader::parseDate(QByteArrayView date) {
     std::optional<qint64> result;
     const char* p = date.data();
     const char* end = p + date.size();
-    while (p < end && *p == ' ')
-        ++p;
-    while (end > p && end[-1] == ' ')
-        --end;
+    trimBlanks(p, end);
     int d = -1, m = -1, y = -1;
     bool ok = !tokens_.empty();
     bool twoDigitYear = false;
@@ -174,10 +179,7 @@ std::optional<TDateTime> DateTimeReader::parse(QByteArrayView date, QByteArrayVi
         return std::nullopt;
     const char* p = time.data();
     const char* end = p + time.size();
-    while (p < end && *p == ' ')
-        ++p;
-    while (end > p && end[-1] == ' ')
-        --end;
+    trimBlanks(p, end);
     int h = 0, m = 0, s = 0, ms = 0;
     if (readNumber(p, end, 2, h) == 0)
         return std::nullopt;
@@ -222,10 +224,7 @@ std::optional<TDateTime> DateTimeReader::parse(QByteArrayView date, QByteArrayVi
 std::optional<double> DateTimeReader::number(QByteArrayView text) const {
     const char* p = text.data();
     const char* end = p + text.size();
-    while (p < end && *p == ' ')
-        ++p;
-    while (end > p && end[-1] == ' ')
-        --end;
+    trimBlanks(p, end);
     if (p == end)
         return std::nullopt;
     if (decimal_ == '.' && *p != '+') {

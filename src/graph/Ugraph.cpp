@@ -692,33 +692,26 @@ void TfrmGraph::txtSamplingRateChange(int index) {
 
 bool TfrmGraph::FormCloseQuery() {
     AppState& st = appState();
-    if (st.LoggerDataUnsaved && isDataLogger()) {
-        switch (Dialogs::instance().question(QStringLiteral("Save DataLogger Data ?"),
-                                             Dialogs::Buttons::YesNoCancel)) {
+    // Yes saves, No lets the data go; either way the question is answered. Cancel keeps the
+    // window open.
+    auto ask = [this](const QString& text, bool& unsaved, bool clearOnNo) {
+        switch (Dialogs::instance().question(text, Dialogs::Buttons::YesNoCancel)) {
             case Dialogs::Answer::Yes:
-                st.LoggerDataUnsaved = false;
+                unsaved = false;
                 host_.saveGraph(this);
                 return true;
             case Dialogs::Answer::No:
+                if (clearOnNo)
+                    unsaved = false;
                 return true;
             default:
                 return false;
         }
-    }
-    if (st.RealTimeUnsaved && isRealTime()) {
-        switch (Dialogs::instance().question(QStringLiteral("Save Real-Time Graph ?"),
-                                             Dialogs::Buttons::YesNoCancel)) {
-            case Dialogs::Answer::Yes:
-                st.RealTimeUnsaved = false;
-                host_.saveGraph(this);
-                return true;
-            case Dialogs::Answer::No:
-                st.RealTimeUnsaved = false;
-                return true;
-            default:
-                return false;
-        }
-    }
+    };
+    if (st.LoggerDataUnsaved && isDataLogger())
+        return ask(QStringLiteral("Save DataLogger Data ?"), st.LoggerDataUnsaved, false);
+    if (st.RealTimeUnsaved && isRealTime())
+        return ask(QStringLiteral("Save Real-Time Graph ?"), st.RealTimeUnsaved, true);
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "files/TextFiles.h"
 #include "graph/Ugraph.h"
 #include "link/MeterLink.h"
 
@@ -141,6 +142,9 @@ private:
     QPointer<QMdiSubWindow> panelSub_;
     QMdiSubWindow* addGraphWindow(TfrmGraph* graph);
     QString fileFolder() const;
+    // The range dialog, then write(range, progress) under the progress dialog.
+    void exportWithProgress(int count,
+                            const std::function<void(LineRange, const LineProgress&)>& write);
     QString graphFilter() const;
     QPointer<TfrmGraph> frmGraph_;
     void setRunStop(bool run, bool stop);

@@ -147,15 +147,22 @@ bool TfrmMain::SaveGraph(TfrmGraph* graph) {
 
 void TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator) {
     const GraphDocument& doc = graph->chart()->doc();
-    const auto range = TfrmScope::askRange(this, doc.points());
+    exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
+        exportGraphText(doc, path, separator, range, progress);
+    });
+}
+
+void TfrmMain::exportWithProgress(
+    int count, const std::function<void(LineRange, const LineProgress&)>& write) {
+    const auto range = TfrmScope::askRange(this, count);
     if (!range)
         return;
     TfrmScope progress(this);
     progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."),
                           range->last - range->first + 1, true);
     ProgressPacer pace(progress, clock_, true);
-    // A file that cannot be written is not reported here.
-    exportGraphText(doc, path, separator, *range, std::ref(pace));
+    // A file that cannot be written is not reported: the old one stays as it was.
+    write(*range, std::ref(pace));
     progress.close();
 }
 
@@ -166,15 +173,9 @@ void TfrmMain::ExportGridText(TfrmList* list) {
     if (path.isEmpty())
         return;
     const ListGridModel& grid = list->grid();
-    const auto range = TfrmScope::askRange(this, grid.RowCount() - 1);
-    if (!range)
-        return;
-    TfrmScope progress(this);
-    progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."),
-                          range->last - range->first + 1, true);
-    ProgressPacer pace(progress, clock_, true);
-    exportGridText(grid, path, gridSeparatorFor(path), *range, std::ref(pace));
-    progress.close();
+    exportWithProgress(grid.RowCount() - 1, [&](LineRange range, const LineProgress& progress) {
+        exportGridText(grid, path, gridSeparatorFor(path), range, progress);
+    });
 }
 
 TfrmGraph* TfrmMain::openGraphFile(const QString& path) {
