@@ -75,7 +75,7 @@ TfrmScope::TfrmScope(QWidget* parent) : QDialog(parent) {
     });
     connect(BitBtn2, &QPushButton::clicked, this, [this] {
         result = mrCancel;
-        if (isModal())
+        if (asRange_)
             reject();
     });
 }
@@ -94,7 +94,7 @@ std::optional<LineRange> TfrmScope::askRange(QWidget* parent, int count) {
     d.BitBtn2->setVisible(true);
     d.edtSelFrom->setText(QStringLiteral("1"));
     d.edtSelTo->setText(QString::number(count));
-    d.setModal(true);
+    d.asRange_ = true;
     if (d.exec() != QDialog::Accepted || d.result != mrOk)
         return std::nullopt;
     const auto range =
@@ -113,7 +113,9 @@ void TfrmScope::showProgress(const QString& caption, const QString& text, int ba
     Progress1->setVisible(withBar);
     Progress1->setRange(0, std::max(0, barMaximum));
     Progress1->setValue(0);
-    setModal(false);
+    // Shown without a loop of its own, but the other windows wait: nothing may close or change
+    // what the running loop works on.
+    setWindowModality(Qt::ApplicationModal);
     show();
     result = mrNone;
 }

@@ -51,6 +51,9 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    bool asRange_ = false;
 };
 
 // Drives a progress dialog from a loop: the bar or count follows, the window stays responsive

@@ -3,8 +3,10 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QGroupBox>
 #include <QToolButton>
 
 #include "MainFixture.h"
@@ -273,4 +275,18 @@ TEST_F(FilesUi, RangeDialog) {
     }
     whenModal([](QWidget* w) { w->close(); });  // closing counts as Cancel
     EXPECT_FALSE(TfrmScope::askRange(main.get(), 100).has_value());
+}
+
+TEST_F(FilesUi, ProgressDialogCancelStopsTheLoop) {
+    TfrmScope progress(main.get());
+    progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."), 10,
+                          true);
+    EXPECT_TRUE(progress.Progress1->isVisible());
+    EXPECT_FALSE(progress.GroupBox1->isVisible());
+    ProgressPacer pace(progress, clock, true);
+    EXPECT_TRUE(pace(1));
+    EXPECT_EQ(progress.Progress1->value(), 1);
+    progress.BitBtn2->click();
+    EXPECT_TRUE(progress.isVisible());  // the loop closes it when it stops
+    EXPECT_FALSE(pace(2));
 }
