@@ -209,6 +209,7 @@ PESGraph::PESGraph(QWidget* parent) : QWidget(parent) {
     });
     connect(plot_, &QCustomPlot::afterReplot, this, &PESGraph::replotted);
     applyLook();
+    setPointer(doc_.look.pointer);
     PEactions(sgReinitAndReset);
 }
 
@@ -375,7 +376,7 @@ void PESGraph::applyLook() {
         layout->addElement(row, 0, e);
         ++row;
     }
-    setPointer(l.pointer);
+    // The pointer is the window's tool's; a new look does not take it away.
 }
 
 namespace {

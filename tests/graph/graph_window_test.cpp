@@ -256,6 +256,8 @@ TEST_F(GraphWindow, CrossesAndTextsAreListedAndErased) {
     const QPoint crossOffset(15, 15), textOffset(1, 7);
     graph->toolButton(QStringLiteral("ToolButton5"))->click();
     EXPECT_EQ(appState().GraphTool, 2);
+    graph->chart()->PEactions(PESGraph::sgReinitAndReset);  // a new look keeps the tool's pointer
+    EXPECT_EQ(graph->chart()->canvas()->cursor().shape(), Qt::BitmapCursor);
     clickAt(kT0 + kSecond, 90, crossOffset);
     clickAt(kT0 + 2 * kSecond, 95, crossOffset);
     graph->toolButton(QStringLiteral("ToolButton9"))->click();
