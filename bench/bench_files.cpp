@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int kLines = 1'000'000;
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 constexpr double kT0 = 46366.0;
 
 QTemporaryDir& folder() {

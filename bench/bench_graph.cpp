@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 constexpr double kT0 = 46366.25;
 
 void fillLevels(GraphDocument& d, int n) {

@@ -11,6 +11,8 @@ using TDateTime = double;
 namespace tdt {
 
 inline constexpr double kMsPerDay = 86400000.0;
+// One second as a TDateTime span.
+inline constexpr double kSecond = 1.0 / 86400.0;
 
 TDateTime fromDateTime(const QDate& date, const QTime& time);
 TDateTime fromDateTime(const QDateTime& dt);

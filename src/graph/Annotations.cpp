@@ -34,6 +34,14 @@ int placeAnnotation(GraphDocument& doc, int& lastIndex, AnnotationType type, dou
     return lastIndex;
 }
 
+void moveOutOfView(GraphDocument& doc, int from, int to) {
+    for (auto it = doc.annotations.lower_bound(from);
+         it != doc.annotations.end() && it->first <= to; ++it) {
+        it->second.x = 0;
+        it->second.y = 0;
+    }
+}
+
 void markDataPoint(GraphDocument& doc, int subset, int point) {
     if (!doc.inRange(subset, point))
         return;

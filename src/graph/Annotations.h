@@ -24,5 +24,7 @@ void eraseAnnotation(GraphDocument& doc, int index);
 // Places the next user annotation; returns its index.
 int placeAnnotation(GraphDocument& doc, int& lastIndex, AnnotationType type, double x, double y,
                     const QString& text);
+// Annotations from..to go to X 0, Y 0, where no graph shows them.
+void moveOutOfView(GraphDocument& doc, int from, int to);
 // The marker of a clicked data point: a yellow cross with its time and level.
 void markDataPoint(GraphDocument& doc, int subset, int point);

@@ -9,7 +9,7 @@
 #include "graph/GraphDocument.h"
 
 namespace {
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 }
 
 int rateEntry(double r) {

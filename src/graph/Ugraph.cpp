@@ -32,7 +32,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 
 // The toolbar's pictures, drawn here so they stay sharp at any scale.
 QIcon toolIcon(const QString& kind) {
@@ -661,12 +661,9 @@ void TfrmGraph::tbntClrClick() {
     d.fillX(0);
     d.fillY(0);
     st.SampleCount = 0;
-    for (auto& [k, a] : d.annotations)
-        if (k >= 3 && k <= st.LastAnnotationIndex) {
-            a.x = 0;
-            a.y = 0;
-        }
-    st.LastAnnotationIndex = 4;
+    moveOutOfView(d, 3, st.LastAnnotationIndex);
+    // Back to where a new window starts: the next annotation takes index 5 and can be erased.
+    st.LastAnnotationIndex = kFirstUserAnnotation - 1;
     // Nothing recorded is left to describe.
     clearStatistics();
     setStatistic(QStringLiteral("txtStartTime"), QString());

@@ -1,12 +1,12 @@
 #include <QComboBox>
 #include <QFile>
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGroupBox>
 #include <QToolButton>
 
 #include "MainFixture.h"

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 
 class Recording : public MainFixture {
 protected:

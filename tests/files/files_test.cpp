@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 constexpr double kT0 = 46366.5;  // 2026-12-10 12:00:00
 
 QByteArray readAll(const QString& path) {

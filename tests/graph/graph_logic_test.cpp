@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 constexpr double kT0 = 46366.25;  // 2026-12-10 06:00:00
 
 GraphDocument series(std::initializer_list<float> levels, double start = kT0) {

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 constexpr double kT0 = 46366.4375;  // 2026-12-10 10:30:00
 
 class Host : public GraphHost {

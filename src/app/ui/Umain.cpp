@@ -588,7 +588,7 @@ void TfrmMain::processEvents() {
 // Real-time recording
 
 namespace {
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 }
 
 QMdiSubWindow* TfrmMain::subWindowOf(QWidget* child) const {

@@ -22,7 +22,7 @@
 #include "graph/PESGraph.h"
 
 namespace {
-constexpr double kSecond = 1.0 / 86400.0;
+using tdt::kSecond;
 
 bool decimalComma() {
     return QLocale().decimalPoint() == QLatin1String(",");
