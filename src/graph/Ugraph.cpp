@@ -1,7 +1,6 @@
 #include "graph/Ugraph.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -234,8 +233,6 @@ void TfrmGraph::buildToolbar(QWidget* parent) {
                 PESGraph1->doc().look.showVertLineAnnotations = down;
                 redraw();
             });
-    auto* group = new QActionGroup(this);
-    group->setExclusive(true);
     const std::pair<const char*, int> tools[] = {
         {"ToolButton4", -99}, {"ToolButton5", 2}, {"ToolButton9", 0}};
     for (auto [name, tool] : tools) {
@@ -245,7 +242,6 @@ void TfrmGraph::buildToolbar(QWidget* parent) {
         connect(b, &QToolButton::clicked, this, [this, tool = tool] { setTool(tool); });
     }
     tools_.value(QStringLiteral("ToolButton4"))->setChecked(true);
-    delete group;
     connect(tools_.value(QStringLiteral("ToolButton13")), &QToolButton::clicked, this,
             &TfrmGraph::ToolButton13Click);
     connect(tools_.value(QStringLiteral("tbntClr")), &QToolButton::clicked, this,
