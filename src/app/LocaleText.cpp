@@ -43,4 +43,8 @@ double toDouble(const QString& text, bool* ok) {
     return loc.toDouble(text.trimmed(), ok);
 }
 
+QString notANumberText(const QString& text) {
+    return QStringLiteral("'%1' is not a valid floating point value").arg(text);
+}
+
 }  // namespace localetext

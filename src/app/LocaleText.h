@@ -18,6 +18,8 @@ QString timeText(TDateTime value);
 QString dateTimeText(TDateTime value);
 // A number in the locale's format; surrounding blanks ignored.
 double toDouble(const QString& text, bool* ok);
+// The standard message for a text that is not a number.
+QString notANumberText(const QString& text);
 // The locale's long time format with any time-zone field taken out.
 QString longTimeFormat();
 

@@ -2,6 +2,7 @@
 
 #include <QLocale>
 
+#include <climits>
 #include <cmath>
 
 #include "app/AppState.h"
@@ -28,7 +29,11 @@ QStringList rateListTexts() {
 }
 
 int periodSeconds(int samples, double rate) {
-    return static_cast<int>(std::trunc(samples * rate + 0.5));
+    const double s = std::trunc(samples * rate + 0.5);
+    // Whatever was typed as the rate, the period stays a number the clock can show.
+    if (!(s > 0))
+        return 0;
+    return s >= INT_MAX ? INT_MAX : static_cast<int>(s);
 }
 
 QString periodText(int seconds, bool twoDigits) {

@@ -95,8 +95,7 @@ void TfrmSetupRealTime::recomputePeriod() {
     bool ok = false;
     const double rate = localetext::toDouble(txtRate->currentText(), &ok);
     if (!ok) {
-        Dialogs::instance().error(
-            QStringLiteral("'%1' is not a valid floating point value").arg(txtRate->currentText()));
+        Dialogs::instance().error(localetext::notANumberText(txtRate->currentText()));
         return;
     }
     const int n = samples().value_or(0);

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <climits>
+
 #include "app/AppState.h"
 #include "app/LocaleText.h"
 #include "files/GraphFile.h"
@@ -204,6 +206,8 @@ TEST(RealTimeRates, EntriesPeriodsAndLists) {
     EXPECT_EQ(periodText(periodSeconds(2000, 0.2f), false), QStringLiteral("0:6:40"));
     EXPECT_EQ(periodText(periodSeconds(2000, 0.2), true), QStringLiteral("0:06:40"));
     EXPECT_EQ(periodText(periodSeconds(99999, 30), true), QStringLiteral("833:19:30"));
+    EXPECT_EQ(periodSeconds(99999, 1e30), INT_MAX);  // typed nonsense stays a number
+    EXPECT_EQ(periodSeconds(10, -2), 0);
     EXPECT_EQ(rateListTexts(),
               QStringList({"0.1", "0.2", "0.5", "1.0", "2.0", "5.0", "10.0", "20.0", "30.0"}));
 }

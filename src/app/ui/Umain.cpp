@@ -694,8 +694,7 @@ void TfrmMain::btnRunClick() {
             return;
         rate = localetext::toDouble(dialog.txtRate->currentText(), &rateOk);
         if (!rateOk) {
-            Dialogs::instance().error(QStringLiteral("'%1' is not a valid floating point value")
-                                          .arg(dialog.txtRate->currentText()));
+            Dialogs::instance().error(localetext::notANumberText(dialog.txtRate->currentText()));
             return;
         }
         n = dialog.samples();
