@@ -31,12 +31,17 @@ TDateTime fromDateTime(const QDateTime& dt) {
     return fromDateTime(dt.date(), dt.time());
 }
 
+// Days a date can have: years 1 to 9999. Anything else (a damaged file's value) has no date.
+static bool inRange(TDateTime value) {
+    return std::isfinite(value) && value > -693594.0 && value < 2958466.0;
+}
+
 QDate datePart(TDateTime value) {
-    return kEpoch.addDays(split(value).first);
+    return inRange(value) ? kEpoch.addDays(split(value).first) : QDate();
 }
 
 QTime timePart(TDateTime value) {
-    return QTime::fromMSecsSinceStartOfDay(split(value).second);
+    return inRange(value) ? QTime::fromMSecsSinceStartOfDay(split(value).second) : QTime();
 }
 
 QDateTime toDateTime(TDateTime value) {

@@ -47,7 +47,8 @@ protected:
         for (double s : steps)
             if (s >= seconds)
                 return s / 86400.0;
-        return steps[std::size(steps) - 1] / 86400.0;
+        // Beyond a year a step: plain nice numbers of days, so ticks stay few on any range.
+        return QCPAxisTicker::getTickStep(range);
     }
     int getSubTickCount(double step) override {
         const double s = std::round(step * 86400.0 * 10) / 10;

@@ -417,3 +417,18 @@ TEST_F(GraphWindow, LongSeriesKeepTheirPeaksAndGrowByAppending) {
         inView += p.x() >= view.x() && p.x() <= view.y();
     EXPECT_NEAR(static_cast<double>(inView), (view.y() - view.x()) / kSecond, 2.0);
 }
+
+TEST_F(GraphWindow, AbsurdTimesFromADamagedFileStillDraw) {
+    fill({60, 70, 80});
+    GraphDocument& d = graph->chart()->doc();
+    d.setX(0, 1, 1e300);
+    d.setY(0, 1, 90);
+    d.manualMinX = -1e300;
+    d.manualMaxX = 1e300;
+    graph->chart()->PEactions(PESGraph::sgReinitAndReset);
+    graph->chart()->replotNow();
+    graph->UpdateGraphStatistics();
+    EXPECT_EQ(text("txtDataNo"), QStringLiteral("3"));
+    EXPECT_EQ(text("txtMax"), QStringLiteral("90.0"));
+    EXPECT_EQ(text("txtMaxTime").trimmed(), QString());  // no date for such a time
+}
