@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "graph/Ugraph.h"
 
 // A graph window's host with nothing behind it, for measuring the window alone.

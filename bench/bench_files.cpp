@@ -8,7 +8,7 @@
 #include <cstdio>
 
 #include "BenchHost.h"
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "files/DateTimeText.h"
 #include "files/ListGridModel.h"
 #include "files/TableToGraph.h"

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "BenchHost.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "graph/PESGraph.h"
 #include "graph/Recording.h"
 #include "graph/Ugraph.h"

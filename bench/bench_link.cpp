@@ -8,8 +8,8 @@
 
 #include <random>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "link/LiveDecoder.h"
 #include "link/MeterLink.h"
 #include "link/TComPort.h"

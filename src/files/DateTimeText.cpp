@@ -236,7 +236,7 @@ std::optional<double> DateTimeReader::number(QByteArrayView text) const {
     }
     bool ok = false;
     const double v = locale_.toDouble(QString::fromUtf8(p, end - p), &ok);
-    if (!ok)
+    if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
 }

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 
 // Dates, times and levels in text files, fast enough for a million lines: the locale's short
 // date format is compiled once, and the date text of the last day is remembered.

@@ -1,5 +1,8 @@
 #include "files/TableToGraph.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "files/DateTimeText.h"
 #include "files/ListGridModel.h"
 #include "graph/GraphDocument.h"
@@ -27,7 +30,28 @@ std::optional<TableSpan> tableSpan(const ListGridModel& grid, DateTimeReader& re
         }
         (row == 1 ? span.start : span.end) = *t;
     }
+    // A table in descending time order spans the same range.
+    if (span.end < span.start)
+        std::swap(span.start, span.end);
     return span;
+}
+
+void fitTimeRange(GraphDocument& doc) {
+    double lo = 0, hi = 0;
+    bool any = false;
+    for (int i = 0; i < doc.points(); ++i) {
+        const double x = doc.x(i);
+        if (x == 0)
+            continue;
+        lo = any ? std::min(lo, x) : x;
+        hi = any ? std::max(hi, x) : x;
+        any = true;
+    }
+    if (!any)
+        return;
+    doc.manualMinX = lo;
+    doc.manualMaxX = hi > lo ? hi : lo + tdt::kSecond;
+    doc.markLayoutChanged();
 }
 
 int tableToGraph(const ListGridModel& grid, GraphDocument& doc, DateTimeReader& reader,

@@ -4,7 +4,7 @@
 
 #include <optional>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 #include "files/TextFiles.h"
 
 class DateTimeReader;
@@ -18,8 +18,8 @@ inline QString noDataToGraphText() {
 // Whether row 1 has a date to start from.
 bool tableHasData(const ListGridModel& grid);
 
-// The times of the first and last data rows; nothing, and the conversion's message, when either
-// does not convert.
+// The times of the first and last data rows, the earlier as start; nothing, and the conversion's
+// message, when either does not convert.
 struct TableSpan {
     TDateTime start = 0;
     TDateTime end = 0;
@@ -27,6 +27,10 @@ struct TableSpan {
 };
 std::optional<TableSpan> tableSpan(const ListGridModel& grid, DateTimeReader& reader,
                                    QString* error);
+
+// The graph's X range set to the earliest..latest time of its points, whatever their order
+// (at least one second wide, so a single time still shows); unchanged when no point has a time.
+void fitTimeRange(GraphDocument& doc);
 
 // Rows 1..N into points 0..N-1 of a graph set up for N points: a row whose date and time do not
 // convert keeps X 0 and Y null, one whose level does not keeps its time and Y null. progress is

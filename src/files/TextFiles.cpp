@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <optional>
 
 #include "files/DateTimeText.h"
@@ -13,19 +14,22 @@
 
 std::optional<LineRange> rangeFromTexts(bool all, const QString& from, const QString& to,
                                         int count) {
+    count = std::max(count, 0);
     if (all)
         return LineRange{1, count};
     bool okFrom = false, okTo = false;
-    int first = std::abs(from.trimmed().toInt(&okFrom));
-    int last = std::abs(to.trimmed().toInt(&okTo));
-    if (!okFrom || !okTo)
+    // Wide enough that no typed integer overflows before it is clamped to the count.
+    const qlonglong a = from.trimmed().toLongLong(&okFrom);
+    const qlonglong b = to.trimmed().toLongLong(&okTo);
+    if (!okFrom || !okTo || a == std::numeric_limits<qlonglong>::min() ||
+        b == std::numeric_limits<qlonglong>::min())
         return std::nullopt;
+    qlonglong first = std::abs(a), last = std::abs(b);
     if (last < first)
         std::swap(first, last);
-    last = std::min(last, count);
-    if (first == 0)
-        first = 1;
-    return LineRange{first, last};
+    first = std::clamp<qlonglong>(first, 1, static_cast<qlonglong>(count) + 1);
+    last = std::min<qlonglong>(last, count);
+    return LineRange{static_cast<int>(first), static_cast<int>(last)};
 }
 
 namespace {

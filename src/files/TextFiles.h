@@ -11,14 +11,17 @@ class ListGridModel;
 // Called after each line with the number of lines so far; false stops the loop.
 using LineProgress = std::function<bool(int lines)>;
 
-// A range of points or rows, 1-based, both ends included.
+// A range of points or rows, 1-based, both ends included; empty when last < first.
 struct LineRange {
     int first = 1;
     int last = 0;
+    bool empty() const { return last < first; }
+    int size() const { return empty() ? 0 : last - first + 1; }
 };
 
 // The range dialog's rule: all, or from..to as absolute integers, swapped when reversed, the
 // last lowered to count and a first of 0 raised to 1. Nothing when a text is not an integer.
+// Any integer the user types is clamped without overflow; a range past the count is empty.
 std::optional<LineRange> rangeFromTexts(bool all, const QString& from, const QString& to,
                                         int count);
 

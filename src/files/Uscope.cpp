@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/Clock.h"
-#include "app/Dialogs.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
 
 TfrmScope::TfrmScope(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmScope"));

@@ -1,12 +1,16 @@
 #include "graph/Annotations.h"
 
+#include <algorithm>
+
 #include "graph/GraphStatistics.h"
 
-std::vector<AnnotationRow> listAnnotations(const GraphDocument& doc, int lastIndex) {
+std::vector<AnnotationRow> listAnnotations(const GraphDocument& doc) {
     std::vector<AnnotationRow> rows;
-    for (auto it = doc.annotations.lower_bound(kFirstUserAnnotation);
-         it != doc.annotations.end() && it->first <= lastIndex; ++it) {
+    for (auto it = doc.annotations.lower_bound(kFirstUserAnnotation); it != doc.annotations.end();
+         ++it) {
         const GraphAnnotation& a = it->second;
+        if (a.x == 0)
+            continue;
         if (a.type == AnnotationType::Cross)
             rows.push_back({it->first, a.x, QStringLiteral("X")});
         else if (!a.text.isEmpty())
@@ -23,9 +27,15 @@ void eraseAnnotation(GraphDocument& doc, int index) {
     it->second.text.clear();
 }
 
+int lastUsedAnnotation(const GraphDocument& doc) {
+    if (doc.annotations.empty())
+        return kFirstUserAnnotation - 1;
+    return std::max(doc.annotations.rbegin()->first, kFirstUserAnnotation - 1);
+}
+
 int placeAnnotation(GraphDocument& doc, int& lastIndex, AnnotationType type, double x, double y,
                     const QString& text) {
-    ++lastIndex;
+    lastIndex = std::max(lastIndex, lastUsedAnnotation(doc)) + 1;
     GraphAnnotation& a = doc.annotationRef(lastIndex);
     a.type = type;
     a.x = x;

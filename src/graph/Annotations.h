@@ -17,11 +17,16 @@ struct AnnotationRow {
     QString contents;  // "X" for a cross, else its text
 };
 
-// The user annotations 5..lastIndex that can be erased: crosses and texts that are not empty.
-std::vector<AnnotationRow> listAnnotations(const GraphDocument& doc, int lastIndex);
+// Every user annotation of the document (index 5 and up) that can be erased: crosses and texts
+// that are not empty, and that are in view (Clear moves a graph's annotations to X 0).
+std::vector<AnnotationRow> listAnnotations(const GraphDocument& doc);
+// The highest annotation index in use in the document, or 4 when it has no user annotation.
+int lastUsedAnnotation(const GraphDocument& doc);
 // An erased annotation keeps its place with type text and no text.
 void eraseAnnotation(GraphDocument& doc, int index);
-// Places the next user annotation; returns its index.
+// Places the next user annotation after the highest index in use, in this document and in
+// lastIndex (the process-wide counter), so that nothing already placed or loaded is overwritten;
+// lastIndex becomes the new index, which is returned.
 int placeAnnotation(GraphDocument& doc, int& lastIndex, AnnotationType type, double x, double y,
                     const QString& text);
 // Annotations from..to go to X 0, Y 0, where no graph shows them.

@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 
 // Colour as the chart takes it: alpha << 24 | blue << 16 | green << 8 | red.
 using ChartColor = std::uint32_t;

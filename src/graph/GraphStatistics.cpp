@@ -2,20 +2,26 @@
 
 #include <algorithm>
 
-#include "app/LocaleText.h"
+#include "core/LocaleText.h"
 
 GraphStatistics graphStatistics(const GraphDocument& doc) {
     GraphStatistics s;
     const int n = doc.points();
     s.count = n;
-    if (n == 0)
-        return s;
-    s.first = doc.x(0);
-    s.last = doc.x(n - 1);
-    s.samplingRate = n > 1 ? (s.last - s.first) * 86400.0 / (n - 1) : 0.0;
     double sum = 0;
-    float hi = -9999.0f, lo = 9999.0f;
+    float hi = 0, lo = 0;
+    int firstIndex = -1, lastIndex = -1, timed = 0;
     for (int i = 0; i < n; ++i) {
+        // A place never written (X 0) is no point at all; a null level is a point in time
+        // without a level.
+        if (doc.x(i) == 0)
+            continue;
+        // Rows need not come in time order: the span runs from the earliest to the latest.
+        if (firstIndex < 0 || doc.x(i) < doc.x(firstIndex))
+            firstIndex = i;
+        if (lastIndex < 0 || doc.x(i) > doc.x(lastIndex))
+            lastIndex = i;
+        ++timed;
         const float y = doc.y(i);
         if (y == doc.nullY)
             continue;
@@ -31,11 +37,17 @@ GraphStatistics graphStatistics(const GraphDocument& doc) {
             s.minIndex = i;
         }
     }
-    if (s.levels > 0) {
-        s.average = sum / s.levels;
-        s.max = hi;
-        s.min = lo;
-    }
+    if (timed == 0)
+        return s;
+    s.timed = timed;
+    s.first = doc.x(firstIndex);
+    s.last = doc.x(lastIndex);
+    s.samplingRate = timed > 1 ? (s.last - s.first) * 86400.0 / (timed - 1) : 0.0;
+    if (s.levels == 0)
+        return s;
+    s.average = sum / s.levels;
+    s.max = hi;
+    s.min = lo;
     return s;
 }
 
@@ -47,22 +59,21 @@ CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b) {
     c.lo = std::clamp(std::min(a, b), 0, n - 1);
     c.hi = std::clamp(std::max(a, b), 0, n - 1);
     double sum = 0;
-    bool any = false;
     for (int i = c.lo; i <= c.hi; ++i) {
-        const float y = doc.y(i);
-        if (y == doc.nullY)
+        if (!doc.isDrawn(0, i))
             continue;
+        const float y = doc.y(i);
+        const bool firstLevel = c.levels == 0;
         ++c.levels;
         sum += y;
-        if (!any || y > c.max) {
+        if (firstLevel || y > c.max) {
             c.max = y;
             c.maxX = doc.x(i);
         }
-        if (!any || y < c.min) {
+        if (firstLevel || y < c.min) {
             c.min = y;
             c.minX = doc.x(i);
         }
-        any = true;
     }
     if (c.levels > 0)
         c.average = sum / c.levels;

@@ -4,14 +4,16 @@
 
 #include "graph/GraphDocument.h"
 
-// Statistics of subset 0 of a graph. Null points (level 9999) are not levels: they take no part
-// in the maximum, minimum or average.
+// Statistics of subset 0 of a graph. Only points that exist count: a place never written (X 0,
+// as left by a stopped recording or a cancelled conversion) takes no part at all, and a null
+// level (9999) none in the maximum, minimum or average.
 struct GraphStatistics {
-    int count = 0;            // points in the graph
-    int levels = 0;           // of which carry a level
-    double first = 0;         // X of the first point
-    double last = 0;          // X of the last point
-    double samplingRate = 0;  // mean spacing of the points in seconds
+    int count = 0;            // places in the graph
+    int timed = 0;            // of which have a time
+    int levels = 0;           // of which also have a level
+    double first = 0;         // the earliest X of the points with a time
+    double last = 0;          // the latest
+    double samplingRate = 0;  // mean spacing of the points with a time, in seconds
     double average = 0;       // arithmetic mean of the dB values
     float max = 0;
     int maxIndex = -1;  // first point with the highest level; -1 without levels

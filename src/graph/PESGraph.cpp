@@ -9,8 +9,8 @@
 #include <cmath>
 #include <limits>
 
-#include "app/Dialogs.h"
-#include "app/LocaleText.h"
+#include "core/Dialogs.h"
+#include "core/LocaleText.h"
 #include "files/GraphFile.h"
 #include "graph/GraphSetup.h"
 

@@ -5,8 +5,8 @@
 #include <climits>
 #include <cmath>
 
-#include "app/AppState.h"
-#include "app/LocaleText.h"
+#include "core/AppState.h"
+#include "core/LocaleText.h"
 #include "graph/GraphDocument.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 
 struct AppState;
 class GraphDocument;

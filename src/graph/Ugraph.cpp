@@ -19,10 +19,10 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/LocaleText.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/LocaleText.h"
 #include "graph/Annotations.h"
 #include "graph/PESGraph.h"
 #include "graph/Recording.h"
@@ -504,7 +504,8 @@ void TfrmGraph::UpdateGraphStatistics() {
     setStatistic(QStringLiteral("txtDataNo"), QString::number(s.count));
     if (s.count == 0)
         return;
-    setStatistic(QStringLiteral("txtStartTime"), localetext::dateTimeText(s.first));
+    setStatistic(QStringLiteral("txtStartTime"),
+                 s.timed > 0 ? localetext::dateTimeText(s.first) : QString());
     if (txtSamplingRate->isEditable())
         txtSamplingRate->setEditText(localetext::fixed1(s.samplingRate));
     if (s.levels > 0) {
@@ -621,8 +622,7 @@ void TfrmGraph::Button2Click() {
 void TfrmGraph::ToolButton13Click() {
     TfrmDelAnno dialog(this);
     QTableWidget* grid = dialog.StringGrid1;
-    const std::vector<AnnotationRow> rows =
-        listAnnotations(PESGraph1->doc(), appState().LastAnnotationIndex);
+    const std::vector<AnnotationRow> rows = listAnnotations(PESGraph1->doc());
     std::vector<int> map(rows.size() + 1, -1);  // grid row -> annotation index
     if (!rows.empty())
         grid->setRowCount(static_cast<int>(rows.size()));
@@ -657,8 +657,8 @@ void TfrmGraph::tbntClrClick() {
     d.fillX(0);
     d.fillY(0);
     st.SampleCount = 0;
-    moveOutOfView(d, 3, st.LastAnnotationIndex);
-    // Back to where a new window starts: the next annotation takes index 5 and can be erased.
+    moveOutOfView(d, 3, std::max(st.LastAnnotationIndex, lastUsedAnnotation(d)));
+    // Back to where a new window starts; the next annotation still goes after every index in use.
     st.LastAnnotationIndex = kFirstUserAnnotation - 1;
     // Nothing recorded is left to describe.
     clearStatistics();

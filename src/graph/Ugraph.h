@@ -3,7 +3,7 @@
 #include <QHash>
 #include <QWidget>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 #include "graph/GraphStatistics.h"
 
 class Clock;

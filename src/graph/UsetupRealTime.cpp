@@ -11,8 +11,8 @@
 
 #include <optional>
 
-#include "app/Dialogs.h"
-#include "app/LocaleText.h"
+#include "core/Dialogs.h"
+#include "core/LocaleText.h"
 #include "graph/Recording.h"
 
 TfrmSetupRealTime::TfrmSetupRealTime(QWidget* parent) : QDialog(parent) {

@@ -1,6 +1,6 @@
 #include "link/LiveDecoder.h"
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 
 int frameWord(const LiveFrameBytes& f, int a) {
     return (f[a] << 8) | f[a + 1];

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Guard.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Guard.h"
 #include "link/TComPort.h"
 
 namespace {
@@ -54,9 +54,15 @@ QString MeterLink::selectedPortName() const {
     return selectedPort >= 0 && selectedPort < ports.size() ? ports[selectedPort] : QString();
 }
 
+QString MeterLink::windowsDeviceName(const QString& portName) {
+    const QString prefix = QStringLiteral("\\\\.\\");
+    // The system's port list already gives "\\.\COM3"; a typed "COM3" needs the prefix.
+    return portName.startsWith(prefix) ? portName : prefix + portName;
+}
+
 QString MeterLink::deviceNameFor(const QString& portName) {
 #ifdef Q_OS_WIN
-    return QStringLiteral("\\\\.\\") + portName;
+    return windowsDeviceName(portName);
 #else
     return portName;
 #endif

@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "app/TDateTime.h"
-#include "link/CommandFrame.h"
+#include "core/CommandFrame.h"
+#include "core/TDateTime.h"
 #include "link/LiveDecoder.h"
 
 class Clock;
@@ -50,6 +50,8 @@ public:
     QString selectedPortName() const;
     // The device name of a listed port.
     static QString deviceNameFor(const QString& portName);
+    // A port name with the Windows device prefix "\\.\", added only when missing.
+    static QString windowsDeviceName(const QString& portName);
 
     ClockTimer& mainTimer() { return *mainTimer_; }
     TComPort& port() { return comm1_; }

@@ -1,6 +1,6 @@
 #include "link/SimDevice.h"
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 #include "sim/MeterEmulator.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "app/Guard.h"
+#include "core/Guard.h"
 
 TComPort::TComPort(DeviceOpener opener, QObject* parent)
     : QObject(parent), opener_(std::move(opener)) {}

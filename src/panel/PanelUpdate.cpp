@@ -5,8 +5,8 @@
 
 #include <cmath>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "link/LiveDecoder.h"
 
 bool digitImages(int v, std::array<std::uint8_t, 4>& d) {

@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <QToolButton>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/Guard.h"
 #include "link/MeterLink.h"
 #include "panel/LcdImages.h"
 #include "panel/Pictures.h"

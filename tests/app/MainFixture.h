@@ -5,10 +5,10 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/ui/Umain.h"
+#include "app/Umain.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
 #include "sim/MeterEmulator.h"
 
 // The main window on virtual time, with its settings and documents in a temporary folder and,

@@ -277,6 +277,24 @@ TEST_F(FilesUi, RangeDialog) {
     EXPECT_FALSE(TfrmScope::askRange(main.get(), 100).has_value());
 }
 
+TEST_F(FilesUi, ARangeThatSelectsNothingLeavesTheChosenFileAsItWas) {
+    TfrmGraph* g = tableGraph(kThreeRows);
+    activate(g);
+    writeAll(path("keep.txt"), "precious\r\n");
+    for (const char* from : {"-2147483648", "500"}) {
+        SCOPED_TRACE(from);
+        dialogs->fileNames = {path("keep.txt")};
+        whenModal([from](QWidget* w) {
+            child<QLineEdit>(w, "edtSelFrom")->setText(QLatin1String(from));
+            child<QLineEdit>(w, "edtSelTo")->setText(QLatin1String(from));
+            child<QRadioButton>(w, "radNo")->setChecked(true);
+            child<QPushButton>(w, "BitBtn1")->click();
+        });
+        main->Save1Click();
+        EXPECT_EQ(readAll(path("keep.txt")), QByteArray("precious\r\n"));
+    }
+}
+
 TEST_F(FilesUi, ProgressDialogCancelStopsTheLoop) {
     TfrmScope progress(main.get());
     progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."), 10,

@@ -9,7 +9,7 @@
 
 #include "MainFixture.h"
 #include "Modal.h"
-#include "app/LocaleText.h"
+#include "core/LocaleText.h"
 #include "graph/PESGraph.h"
 #include "graph/Tslider2.h"
 #include "graph/Ugraph.h"

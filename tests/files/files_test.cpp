@@ -13,6 +13,7 @@
 #include "files/TableToGraph.h"
 #include "files/TextFiles.h"
 #include "graph/GraphDocument.h"
+#include "graph/GraphStatistics.h"
 
 namespace {
 
@@ -74,10 +75,20 @@ TEST(Range, FromTheDialogsTexts) {
         int first, last;
         bool ok;
     } cases[] = {
-        {true, "abc", "x", 100, 1, 100, true},      {false, "-5", "3", 100, 3, 5, true},
-        {false, "0", "1000", 100, 1, 100, true},    {false, "5", "3", 100, 3, 5, true},
-        {false, "600", "700", 500, 600, 500, true}, {false, "abc", "3", 100, 0, 0, false},
+        {true, "abc", "x", 100, 1, 100, true},
+        {false, "-5", "3", 100, 3, 5, true},
+        {false, "0", "1000", 100, 1, 100, true},
+        {false, "5", "3", 100, 3, 5, true},
+        {false, "600", "700", 500, 501, 500, true},
+        {false, "abc", "3", 100, 0, 0, false},
         {false, "1", "", 100, 0, 0, false},
+        // Typed integers at and beyond the ends of int never overflow.
+        {false, "-2147483648", "10", 100, 10, 100, true},
+        {false, "-2147483648", "-2147483648", 100, 101, 100, true},
+        {false, "2147483647", "1", 100, 1, 100, true},
+        {false, "-9223372036854775808", "1", 100, 0, 0, false},
+        {false, "99999999999999999999", "1", 100, 0, 0, false},
+        {true, "", "", 0, 1, 0, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.from << ".." << c.to);
@@ -206,6 +217,11 @@ TEST(DateTimeParsing, LocaleDatesAndTimes) {
     DateTimeReader de(QLocale(QLocale::German, QLocale::Germany));
     EXPECT_DOUBLE_EQ(*de.parse("10.12.26", "10:15:30"), t);
     EXPECT_EQ(*de.number("63,4"), 63.4);
+    // Only finite numbers are levels, under either decimal separator.
+    for (const char* text : {"nan", "NaN", "inf", "-inf", "+inf", "1e999"}) {
+        EXPECT_FALSE(en.number(text)) << text;
+        EXPECT_FALSE(de.number(text)) << text;
+    }
 }
 
 TEST(TableToGraphTest, RowsBecomePoints) {
@@ -245,4 +261,39 @@ TEST(TableToGraphTest, RowsBecomePoints) {
     EXPECT_EQ(error, QStringLiteral("'someday 10:00:03' is not a valid date and time"));
     ListGridModel empty;
     EXPECT_FALSE(tableHasData(empty));
+}
+
+TEST(TableToGraphTest, TimeRangeIsEarliestToLatestWhateverTheOrder) {
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("t.txt"));
+    // Descending, and the latest time in the middle.
+    writeAll(p,
+             "12/10/26\t10:00:03\t60.0\n12/10/26\t10:00:09\t61.0\n12/10/26\t10:00:01\t62.0\n"
+             "12/10/26\t10:00:00\t63.0\n");
+    ListGridModel g;
+    importText(p, '\t', g, nullptr);
+    DateTimeReader reader;
+    const auto span = tableSpan(g, reader, nullptr);
+    ASSERT_TRUE(span);
+    EXPECT_NEAR((span->end - span->start) / kSecond, 3.0, 1e-6);
+    GraphDocument d;
+    d.setPoints(4);
+    tableToGraph(g, d, reader, nullptr);
+    fitTimeRange(d);
+    EXPECT_NEAR((d.manualMinX - span->start) / kSecond, 0.0, 1e-6);
+    EXPECT_NEAR((d.manualMaxX - d.manualMinX) / kSecond, 9.0, 1e-6);
+    const GraphStatistics s = graphStatistics(d);
+    EXPECT_NEAR(s.samplingRate, 3.0, 1e-6);
+    EXPECT_EQ(s.first, span->start);
+    // One time only, or none at all.
+    GraphDocument one;
+    one.setPoints(3);
+    one.setX(0, 1, span->start);
+    fitTimeRange(one);
+    EXPECT_NEAR((one.manualMaxX - one.manualMinX) / kSecond, 1.0, 1e-6);
+    GraphDocument none;
+    none.setPoints(3);
+    none.manualMinX = 5;
+    fitTimeRange(none);
+    EXPECT_EQ(none.manualMinX, 5);
 }

@@ -8,8 +8,8 @@
 
 #include <climits>
 
-#include "app/AppState.h"
-#include "app/LocaleText.h"
+#include "core/AppState.h"
+#include "core/LocaleText.h"
 #include "files/GraphFile.h"
 #include "graph/Annotations.h"
 #include "graph/GraphDocument.h"
@@ -141,6 +141,38 @@ TEST(GraphStatisticsTest, WholeGraph) {
     EXPECT_EQ(graphStatistics(series({kNullLevel, kNullLevel})).levels, 0);
 }
 
+TEST(GraphStatisticsTest, PlacesNeverWrittenAreNoPoints) {
+    // A recording stopped after 3 of 6 samples, a cancelled conversion, a save mid-recording:
+    // the rest keeps X 0 and Y 0 (Clear) or Y null.
+    GraphDocument d = series({70, 60, 80, 0, 0, 0});
+    for (int i = 3; i < 6; ++i)
+        d.setX(0, i, 0);
+    GraphDocument unwritten = series({0, 70, 60, 80});
+    unwritten.setX(0, 0, 0);
+    for (const GraphDocument* doc : {&d, &unwritten}) {
+        const GraphStatistics s = graphStatistics(*doc);
+        EXPECT_EQ(s.levels, 3);
+        EXPECT_EQ(s.timed, 3);
+        EXPECT_EQ(s.min, 60);
+        EXPECT_NEAR(s.average, 70.0, 1e-9);
+        EXPECT_GT(s.first, kT0 - kSecond);
+        EXPECT_NEAR(s.samplingRate, 1.0, 1e-6);
+        const CursorStatistics c = cursorStatistics(*doc, 0, doc->points() - 1);
+        EXPECT_EQ(c.levels, 3);
+        EXPECT_EQ(c.min, 60);
+        EXPECT_GT(c.minX, kT0);
+    }
+    GraphDocument none;
+    none.setPoints(2000);
+    none.fillX(0);
+    none.fillY(0);
+    const GraphStatistics s = graphStatistics(none);
+    EXPECT_EQ(s.count, 2000);
+    EXPECT_EQ(s.timed, 0);
+    EXPECT_EQ(s.levels, 0);
+    EXPECT_EQ(s.samplingRate, 0.0);
+}
+
 TEST(GraphStatisticsTest, BetweenCursors) {
     const GraphDocument d = series({60, 80, 70, 80, 50, kNullLevel, 90});
     struct Case {
@@ -267,13 +299,13 @@ TEST(Annotations, ListedErasedAndPlaced) {
     placeAnnotation(d, last, AnnotationType::Text, kT0 + 2 * kSecond, 62, QString());  // empty
     placeAnnotation(d, last, AnnotationType::Text, kT0 + 2 * kSecond, 62, QStringLiteral("fan"));
     EXPECT_EQ(last, 8);
-    auto rows = listAnnotations(d, last);
+    auto rows = listAnnotations(d);
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].contents, QStringLiteral("X"));
     EXPECT_EQ(rows[1].index, 6);
     EXPECT_EQ(rows[2].contents, QStringLiteral("fan"));
     eraseAnnotation(d, rows[1].index);
-    rows = listAnnotations(d, last);
+    rows = listAnnotations(d);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1].index, 8);
     EXPECT_DOUBLE_EQ(d.annotation(6).x, kT0 + kSecond);  // an erased one keeps its place
@@ -281,7 +313,35 @@ TEST(Annotations, ListedErasedAndPlaced) {
     EXPECT_EQ(d.annotation(kHotSpotAnnotation).type, AnnotationType::Cross);
     EXPECT_EQ(d.annotation(kHotSpotAnnotation).color, PEargb(255, 255, 255, 0));
     EXPECT_TRUE(d.annotation(kHotSpotAnnotation).text.endsWith(QLatin1String("\r61.0 dB")));
-    EXPECT_TRUE(listAnnotations(series({1}), 4).empty());
+    EXPECT_TRUE(listAnnotations(series({1})).empty());
+}
+
+TEST(Annotations, NewOnesNeverOverwriteLoadedOrOtherWindowsOnes) {
+    // A graph file brings annotations 5..7; the process-wide counter has been reset by a Clear
+    // in another window.
+    GraphDocument loaded = series({60, 61, 62});
+    for (int k = 5; k <= 7; ++k)
+        loaded.annotations[k] = {kT0 + kSecond, 70.0 + k, AnnotationType::Cross, QString(),
+                                 PEargb(255, 255, 255, 255)};
+    const GraphDocument before = loaded;
+    const auto listed = listAnnotations(loaded);
+    ASSERT_EQ(listed.size(), 3u);  // every annotation of the file can be erased
+    EXPECT_EQ(listed.front().index, 5);
+    int last = 4;
+    EXPECT_EQ(placeAnnotation(loaded, last, AnnotationType::Text, kT0, 65, QStringLiteral("new")),
+              8);
+    EXPECT_EQ(last, 8);
+    for (int k = 5; k <= 7; ++k)
+        EXPECT_EQ(loaded.annotation(k), before.annotation(k)) << k;
+
+    // A counter ahead of this window's annotations is respected too.
+    GraphDocument other = series({60});
+    EXPECT_EQ(placeAnnotation(other, last, AnnotationType::Cross, kT0, 60, QString()), 9);
+
+    // Annotations moved out of view by Clear are not offered for erasing.
+    moveOutOfView(loaded, 3, lastUsedAnnotation(loaded));
+    EXPECT_TRUE(listAnnotations(loaded).empty());
+    EXPECT_EQ(lastUsedAnnotation(series({1})), 4);
 }
 
 TEST(GraphSetupTest, DefaultLookAndTemplate) {

@@ -13,9 +13,9 @@
 #include <cmath>
 
 #include "Modal.h"
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
 #include "graph/GraphStatistics.h"
 #include "graph/PESGraph.h"
 #include "graph/Tslider2.h"

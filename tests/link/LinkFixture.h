@@ -7,8 +7,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
 #include "link/MeterLink.h"
 #include "link/SimDevice.h"
 #include "link/TComPort.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/AppState.h"
+#include "core/AppState.h"
 #include "link/LiveDecoder.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkFixture.h"
-#include "app/Guard.h"
+#include "core/Guard.h"
 
 namespace {
 QByteArray cmd(char letter) {
@@ -333,4 +333,10 @@ TEST_F(LinkFixture, TickThatFailsToSendStillClearsTimerBusy) {
     openOn(QStringLiteral("ttyS0"));
     EXPECT_THROW(link.MainTimerTimer(), EAbort);
     EXPECT_FALSE(appState().TimerBusy);
+}
+
+TEST(PortNames, TheWindowsDevicePrefixIsAddedOnce) {
+    EXPECT_EQ(MeterLink::windowsDeviceName(QStringLiteral("COM3")), QStringLiteral("\\\\.\\COM3"));
+    EXPECT_EQ(MeterLink::windowsDeviceName(QStringLiteral("\\\\.\\COM12")),
+              QStringLiteral("\\\\.\\COM12"));
 }

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "LinkFixture.h"
-#include "app/Guard.h"
+#include "core/Guard.h"
 #include "link/SerialDevice.h"
 
 // The real serial stack end to end: sonodesk-meter-sim on a pseudo-terminal, found and read

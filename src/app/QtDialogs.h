@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/Dialogs.h"
+#include "core/Dialogs.h"
 
 // The real message boxes and file dialogs, parented to the main window.
 class QtDialogs final : public Dialogs {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Clock.h"
+#include "core/Clock.h"
 
 TEST(VirtualClockTest, TimersFireInOrderOnlyWhenAdvanced) {
     VirtualClock clock;

@@ -1,4 +1,6 @@
-#include "app/LocaleText.h"
+#include "core/LocaleText.h"
+
+#include <cmath>
 
 #include <QLocale>
 
@@ -40,7 +42,13 @@ QString dateTimeText(TDateTime value) {
 double toDouble(const QString& text, bool* ok) {
     QLocale loc;
     loc.setNumberOptions(QLocale::RejectGroupSeparator);
-    return loc.toDouble(text.trimmed(), ok);
+    bool parsed = false;
+    const double v = loc.toDouble(text.trimmed(), &parsed);
+    // "nan" and "inf" parse, but are no numbers a user means.
+    const bool finite = parsed && std::isfinite(v);
+    if (ok)
+        *ok = finite;
+    return finite ? v : 0.0;
 }
 
 QString notANumberText(const QString& text) {

@@ -1,4 +1,4 @@
-#include "app/ui/Uabout.h"
+#include "app/Uabout.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -8,8 +8,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/AppState.h"
-#include "app/ui/Glyphs.h"
+#include "app/Glyphs.h"
+#include "core/AppState.h"
 
 TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("frmAbout"));

@@ -1,4 +1,4 @@
-#include "app/ui/QtDialogs.h"
+#include "app/QtDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "app/ui/Umain.h"
+#include "app/Umain.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,14 +22,14 @@
 #include <QToolButton>
 #include <QUrl>
 
-#include "app/AppState.h"
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
-#include "app/LocaleText.h"
-#include "app/Settings.h"
-#include "app/ui/Glyphs.h"
-#include "app/ui/Uabout.h"
+#include "app/Glyphs.h"
+#include "app/Uabout.h"
+#include "core/AppState.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/Guard.h"
+#include "core/LocaleText.h"
+#include "core/Settings.h"
 #include "files/GraphFile.h"
 #include "files/Ulist.h"
 #include "graph/PESGraph.h"

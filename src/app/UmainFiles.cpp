@@ -7,10 +7,10 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 
-#include "app/AppState.h"
-#include "app/Dialogs.h"
-#include "app/LocaleText.h"
-#include "app/ui/Umain.h"
+#include "app/Umain.h"
+#include "core/AppState.h"
+#include "core/Dialogs.h"
+#include "core/LocaleText.h"
 #include "files/DateTimeText.h"
 #include "files/GraphFile.h"
 #include "files/ListGridModel.h"
@@ -155,11 +155,12 @@ void TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separ
 void TfrmMain::exportWithProgress(
     int count, const std::function<void(LineRange, const LineProgress&)>& write) {
     const auto range = TfrmScope::askRange(this, count);
-    if (!range)
+    // A range that selects nothing writes nothing: the chosen file stays as it was.
+    if (!range || range->empty())
         return;
     TfrmScope progress(this);
     progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."),
-                          range->last - range->first + 1, true);
+                          range->size(), true);
     ProgressPacer pace(progress, clock_, true);
     // A file that cannot be written is not reported: the old one stays as it was.
     write(*range, std::ref(pace));
@@ -249,9 +250,6 @@ void TfrmMain::btnOutputToGraphClick() {
         return;
     }
     InitGraph(*g->chart(), 1, 130, 30, span->end, span->start, span->rows);
-    // A table of one row, or of rows all at one time, still gets a visible time range.
-    if (span->end <= span->start)
-        g->chart()->doc().manualMaxX = span->start + kSecond;
     {
         TfrmScope progress(this);
         progress.showProgress(QStringLiteral("Graphing Progress"), QStringLiteral("graphing....."),
@@ -260,6 +258,8 @@ void TfrmMain::btnOutputToGraphClick() {
         tableToGraph(grid, g->chart()->doc(), reader, std::ref(pace));
         progress.close();
     }
+    // The rows need not be in time order, and a cancelled conversion has fewer of them.
+    fitTimeRange(g->chart()->doc());
     sub->showNormal();
     g->chart()->PEactions(PESGraph::sgReinitAndReset);
     g->chart()->replotNow();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <memory>
@@ -19,6 +20,16 @@ std::unique_ptr<QSettings> open();
 void read(QSettings& store, AppState& state);
 // Writes the three values; a failed write does not stop the others.
 void write(QSettings& store, const AppState& state);
+
+inline constexpr double kDefaultRate = 0.2;
+// A day between two samples is the longest interval anyone types.
+inline constexpr double kMaxRate = 86400.0;
+// A sampling interval the program can use: finite, 0..kMaxRate seconds.
+bool isValidRate(double rate);
+// "RealTimeRate" as stored: the 8 bytes of the IEEE double, little-endian.
+QByteArray rateBytes(double rate);
+// The rate those bytes hold; the default when they are not 8 bytes or not a valid rate.
+double rateFromBytes(const QByteArray& raw);
 
 }  // namespace settings
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/TDateTime.h"
-#include "link/CommandFrame.h"
+#include "core/CommandFrame.h"
+#include "core/TDateTime.h"
 
 class TfrmPanel;
 class TfrmGraph;

@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "app/Clock.h"
-#include "app/Dialogs.h"
-#include "app/Guard.h"
-#include "app/ui/QtDialogs.h"
-#include "app/ui/Uabout.h"
-#include "app/ui/Umain.h"
+#include "app/QtDialogs.h"
+#include "app/Uabout.h"
+#include "app/Umain.h"
+#include "core/Clock.h"
+#include "core/Dialogs.h"
+#include "core/Guard.h"
 #include "sim/MeterEmulator.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 
 class QTimer;
 

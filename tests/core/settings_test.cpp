@@ -5,9 +5,13 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
-#include "app/AppState.h"
-#include "app/Settings.h"
-#include "app/TDateTime.h"
+#include <cmath>
+#include <limits>
+
+#include "core/AppState.h"
+#include "core/LocaleText.h"
+#include "core/Settings.h"
+#include "core/TDateTime.h"
 
 namespace {
 struct Store {
@@ -47,6 +51,11 @@ TEST(Settings, MissingOrMalformedValuesFallBackEachOnItsOwn) {
         {"rate of another type", QStringLiteral("0.5"), 2, 411, 0.2f, 2, 411},
         {"rate of another length", QByteArray(4, '\0'), 1, {}, 0.2f, 1, 410},
         {"port that is no integer", {}, QStringLiteral("COM3"), 410, 0.2f, 0, 410},
+        {"rate that is not a number", settings::rateBytes(std::nan("")), {}, {}, 0.2f, 0, 410},
+        {"rate that is infinite", settings::rateBytes(HUGE_VAL), {}, {}, 0.2f, 0, 410},
+        {"negative rate", settings::rateBytes(-1.0), {}, {}, 0.2f, 0, 410},
+        {"rate beyond a day", settings::rateBytes(1e9), {}, {}, 0.2f, 0, 410},
+        {"typed rate", settings::rateBytes(7.5), -3, {}, 7.5f, 0, 410},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -67,6 +76,21 @@ TEST(Settings, MissingOrMalformedValuesFallBackEachOnItsOwn) {
         EXPECT_EQ(in.SavedPortIndex, c.wantPort);
         EXPECT_EQ(in.SavedModel, c.wantModel);
     }
+}
+
+TEST(Settings, RateIsTheRawBytesOfTheDoubleAndNeverWrittenInvalid) {
+    // 0.5 as an IEEE double, little-endian: what other programs read from the registry.
+    EXPECT_EQ(settings::rateBytes(0.5), QByteArray::fromHex("000000000000e03f"));
+    EXPECT_EQ(settings::rateFromBytes(QByteArray::fromHex("000000000000e03f")), 0.5);
+    Store store;
+    AppState out;
+    out.RealTimeRate = std::numeric_limits<float>::quiet_NaN();
+    {
+        QSettings s(store.path(), QSettings::IniFormat);
+        settings::write(s, out);
+    }
+    QSettings s(store.path(), QSettings::IniFormat);
+    EXPECT_EQ(s.value(QStringLiteral("RealTimeRate")).toByteArray(), settings::rateBytes(0.2));
 }
 
 TEST(DateFormat, SeparatorAndOrder) {
@@ -114,4 +138,20 @@ TEST(TDateTimeTest, DaysSince1899AndExactMilliseconds) {
         EXPECT_EQ(tdt::timePart(v), t);
         EXPECT_EQ(tdt::datePart(v), QDate(2026, 3, 29));
     }
+}
+
+TEST(LocaleTextTest, OnlyFiniteNumbersAreNumbers) {
+    for (const QLocale& l :
+         {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German)}) {
+        QLocale::setDefault(l);
+        for (const char* text : {"nan", "inf", "-inf", "1e999", ""}) {
+            bool ok = true;
+            localetext::toDouble(QLatin1String(text), &ok);
+            EXPECT_FALSE(ok) << text;
+        }
+        bool ok = false;
+        EXPECT_EQ(localetext::toDouble(l.toString(0.5), &ok), 0.5);
+        EXPECT_TRUE(ok);
+    }
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
 }

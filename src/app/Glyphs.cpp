@@ -1,4 +1,4 @@
-#include "app/ui/Glyphs.h"
+#include "app/Glyphs.h"
 
 #include <QPainter>
 #include <QPainterPath>

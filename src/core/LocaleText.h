@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "app/TDateTime.h"
+#include "core/TDateTime.h"
 
 // Numbers, dates and times as the user's locale writes them (the default QLocale, so tests can
 // switch it).
@@ -16,7 +16,7 @@ QString dateText(TDateTime value);
 QString timeText(TDateTime value);
 // Short date, a space, long time.
 QString dateTimeText(TDateTime value);
-// A number in the locale's format; surrounding blanks ignored.
+// A finite number in the locale's format; surrounding blanks ignored ("nan" and "inf" are not).
 double toDouble(const QString& text, bool* ok);
 // The standard message for a text that is not a number.
 QString notANumberText(const QString& text);

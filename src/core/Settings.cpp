@@ -1,12 +1,17 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 #include <QDir>
 #include <QSettings>
 #include <QtEndian>
 
+#include <cmath>
 #include <cstring>
 
-#include "app/AppState.h"
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+#include "core/AppState.h"
 
 namespace settings {
 
@@ -31,20 +36,76 @@ int readInt(QSettings& store, const char* name, int fallback) {
     return ok ? value : fallback;
 }
 
-double readRate(QSettings& store) {
+#ifdef Q_OS_WIN
+// The registry holds "RealTimeRate" as REG_BINARY with the double's raw 8 bytes, as other
+// programs read it; QSettings would store a byte array as text.
+const wchar_t* const kRegistryKey = L"SOFTWARE\\NX330";
+
+QByteArray readRegistryBinary(const wchar_t* name) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return {};
+    BYTE buffer[16];
+    DWORD type = 0;
+    DWORD size = sizeof buffer;
+    const LONG result = RegQueryValueExW(key, name, nullptr, &type, buffer, &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS || type != REG_BINARY)
+        return {};
+    return QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+}
+
+void writeRegistryBinary(const wchar_t* name, const QByteArray& bytes) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name, 0, REG_BINARY, reinterpret_cast<const BYTE*>(bytes.constData()),
+                   static_cast<DWORD>(bytes.size()));
+    RegCloseKey(key);
+}
+#endif
+
+QByteArray readRateBytes(QSettings& store) {
+#ifdef Q_OS_WIN
+    if (store.format() == QSettings::NativeFormat)
+        return readRegistryBinary(L"RealTimeRate");
+#endif
     const QVariant v = store.value(QLatin1String(kRate));
-    if (v.typeId() != QMetaType::QByteArray)
-        return 0.2;
-    const QByteArray raw = v.toByteArray();
+    return v.typeId() == QMetaType::QByteArray ? v.toByteArray() : QByteArray();
+}
+
+void writeRateBytes(QSettings& store, const QByteArray& bytes) {
+#ifdef Q_OS_WIN
+    if (store.format() == QSettings::NativeFormat) {
+        writeRegistryBinary(L"RealTimeRate", bytes);
+        return;
+    }
+#endif
+    store.setValue(QLatin1String(kRate), bytes);
+}
+}  // namespace
+
+bool isValidRate(double rate) {
+    return std::isfinite(rate) && rate >= 0 && rate <= kMaxRate;
+}
+
+QByteArray rateBytes(double rate) {
+    quint64 bits = 0;
+    std::memcpy(&bits, &rate, sizeof bits);
+    QByteArray raw(8, '\0');
+    qToLittleEndian(bits, raw.data());
+    return raw;
+}
+
+double rateFromBytes(const QByteArray& raw) {
     if (raw.size() != 8)
-        return 0.2;
-    // The 8 bytes of an IEEE double, little-endian as the registry holds it.
+        return kDefaultRate;
     const quint64 bits = qFromLittleEndian<quint64>(raw.constData());
     double d = 0;
     std::memcpy(&d, &bits, sizeof d);
-    return d;
+    return isValidRate(d) ? d : kDefaultRate;
 }
-}  // namespace
 
 std::unique_ptr<QSettings> open() {
 #ifdef Q_OS_WIN
@@ -59,17 +120,17 @@ std::unique_ptr<QSettings> open() {
 void read(QSettings& store, AppState& state) {
     const bool usable = store.status() == QSettings::NoError;
     state.SavedPortIndex = usable ? readInt(store, kPort, 0) : 0;
+    // A port index is never negative; one past the list is clamped where the list is known.
+    if (state.SavedPortIndex < 0)
+        state.SavedPortIndex = 0;
     state.SavedModel = usable ? readInt(store, kModel, 410) : 410;
-    state.RealTimeRate = static_cast<float>(usable ? readRate(store) : 0.2);
+    state.RealTimeRate =
+        static_cast<float>(usable ? rateFromBytes(readRateBytes(store)) : kDefaultRate);
 }
 
 void write(QSettings& store, const AppState& state) {
     const double rate = state.RealTimeRate;
-    quint64 bits = 0;
-    std::memcpy(&bits, &rate, sizeof bits);
-    QByteArray raw(8, '\0');
-    qToLittleEndian(bits, raw.data());
-    store.setValue(QLatin1String(kRate), raw);
+    writeRateBytes(store, rateBytes(isValidRate(rate) ? rate : kDefaultRate));
     store.setValue(QLatin1String(kPort), state.PortIndex);
     store.setValue(QLatin1String(kModel), state.MeterModel);
     store.sync();
