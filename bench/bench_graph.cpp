@@ -67,10 +67,12 @@ void BM_RecordAndRedraw(benchmark::State& s) {
     c.replotNow();
     double t = kT0 + already * 0.2 * kSecond;
     float level = 60;
+    qint64 ms = 0;
     for (auto _ : s) {
         t += 0.2 * kSecond;
+        ms += 201;  // past the rate: every iteration takes a sample
         level = level > 90 ? 50 : level + 0.3f;
-        recordSample(st, c.doc(), t, t, level, false);
+        recordSample(st, c.doc(), ms, t, level, false);
         g.redraw();
         c.replotNow();
     }

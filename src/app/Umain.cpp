@@ -637,7 +637,7 @@ TfrmGraph* TfrmMain::CreateRealTimeGraph() {
     g->chart()->doc().look.allowBar = false;
     g->chart()->PEactions(PESGraph::sgReinitAndReset);
     g->makeRealTime(st.RealTimeRate);
-    st.LastSampleTime = now;
+    st.LastSampleMs = clock_.msecs();
     sub->show();
     return g;
 }
@@ -727,7 +727,7 @@ void TfrmMain::RecordRealTimeSample(TDateTime frameTime, float level) {
         return;
     const bool fastest = g->rateList()->currentIndex() == 0;
     const SampleResult r =
-        recordSample(st, g->chart()->doc(), clock_.now(), frameTime, level, fastest);
+        recordSample(st, g->chart()->doc(), clock_.msecs(), frameTime, level, fastest);
     if (r.newMax) {
         g->setStatistic(QStringLiteral("txtMax"), localetext::fixed1(level));
         g->setStatistic(QStringLiteral("txtMaxTime"), localetext::dateTimeText(frameTime));

@@ -16,6 +16,9 @@ class QWidget;
 // The process-wide values the windows share. One instance, made before the main window and
 // destroyed after it; see appState().
 struct AppState {
+    // A monotonic time so far back that any interval since it has passed.
+    static constexpr qint64 kLongAgoMs = -(qint64(1) << 60);
+
     // Identity and connection
     QString ModelName = QStringLiteral("NX410");
     int MeterModel = 410;
@@ -34,7 +37,7 @@ struct AppState {
     int MissCount = 0;
     int MissLimit = 3;
     bool FirstTick = true;
-    TDateTime LastTickTime = 0;
+    qint64 LastTickMs = 0;  // monotonic time of the last watchdog tick
     int FramesWithTrailer = 0;
     int ChecksumErrors = 0;
     int FramesDecoded = 0;
@@ -59,7 +62,7 @@ struct AppState {
     float RealTimeRate = 0.2f;
     bool RealTimeRunning = false;
     int SampleCount = 0;
-    TDateTime LastSampleTime = 0;
+    qint64 LastSampleMs = kLongAgoMs;  // monotonic time of the last sample
     float MaxLevel = 0;
     float MinLevel = 0;
     TDateTime MaxLevelTime = 0;

@@ -93,7 +93,7 @@ VirtualClock::~VirtualClock() {
 }
 
 TDateTime VirtualClock::now() const {
-    return start_ + static_cast<double>(ms_) / tdt::kMsPerDay;
+    return start_ + static_cast<double>(ms_ + wallShiftMs_) / tdt::kMsPerDay;
 }
 
 void VirtualClock::delay(quint32 ms) {

@@ -68,6 +68,9 @@ public:
     void advance(qint64 ms);
     // Advances in small steps until pred() holds or limitMs passed; returns pred().
     bool advanceUntil(const std::function<bool()>& pred, qint64 limitMs, qint64 stepMs = 1);
+    // Sets the wall clock back (negative) or forward without moving the monotonic time, as the
+    // end of daylight saving time or a time sync does.
+    void shiftWallClock(qint64 ms) { wallShiftMs_ += ms; }
 
 private:
     class Timer;
@@ -75,6 +78,7 @@ private:
     void fireDue(qint64 until);
 
     qint64 ms_ = 0;
+    qint64 wallShiftMs_ = 0;
     quint32 tickBase_;
     TDateTime start_;
     std::vector<Timer*> timers_;

@@ -117,21 +117,52 @@ int exportGridText(const ListGridModel& grid, const QString& path, char separato
 }
 
 namespace {
-// Length in bytes of the first n UTF-8 characters of [p, end), or -1 when there are fewer.
-qsizetype bytesOfChars(const char* p, const char* end, int n) {
-    const char* q = p;
-    int chars = 0;
-    while (q < end) {
-        if ((static_cast<unsigned char>(*q) & 0xC0) != 0x80) {
-            if (chars == n)
-                return q - p;
-            ++chars;
-        }
-        ++q;
+// Bytes of the character at p as UTF-8 decodes it: a whole, well-formed sequence, or one byte
+// for anything else (an invalid byte is one character, as a Latin-1 '°' or 'µ' would be).
+int utf8CharBytes(const unsigned char* p, const unsigned char* end) {
+    const unsigned c = p[0];
+    int n = 1;
+    unsigned lowest = 0;
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        lowest = 0x80;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        n = 3;
+        lowest = 0x800;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        lowest = 0x10000;
+    } else {
+        return 1;
     }
-    return -1;
+    if (end - p < n)
+        return 1;
+    unsigned code = c & (0x7F >> n);
+    for (int k = 1; k < n; ++k) {
+        if ((p[k] & 0xC0) != 0x80)
+            return 1;
+        code = (code << 6) | (p[k] & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past U+10FFFF are not characters.
+    if (code < lowest || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 1;
+    return n;
 }
 }  // namespace
+
+qsizetype bytesOfChars(const char* p, const char* end, int n) {
+    const auto* b = reinterpret_cast<const unsigned char*>(p);
+    const auto* e = reinterpret_cast<const unsigned char*>(end);
+    const unsigned char* q = b;
+    for (int chars = 0; chars < n; ++chars) {
+        if (q >= e)
+            return -1;
+        q += utf8CharBytes(q, e);
+    }
+    return q < e ? q - b : -1;
+}
 
 ImportResult importText(const QString& path, char separator, ListGridModel& grid,
                         const LineProgress& progress) {

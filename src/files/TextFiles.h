@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
 #include <functional>
 #include <optional>
@@ -48,3 +49,8 @@ ImportResult importText(const QString& path, char separator, ListGridModel& grid
                         const LineProgress& progress);
 
 inline constexpr int kMaxLineChars = 179;
+
+// Length in bytes of the first n characters of [p, end) as its bytes decode as UTF-8 (a byte
+// that is no part of a valid sequence counts as one character); -1 when there are no more
+// than n characters.
+qsizetype bytesOfChars(const char* p, const char* end, int n);

@@ -12,6 +12,8 @@ constexpr char kMagic[4] = {'S', 'D', 'G', 'S'};
 constexpr quint16 kVersion = 1;
 // Far above any real graph, low enough that a forged block cannot ask for gigabytes.
 constexpr qint64 kMaxPoints = 100'000'000;
+// The chart draws one series; a few more leave room, billions are a forged block.
+constexpr qint32 kMaxSubsets = 16;
 
 class Writer {
 public:
@@ -277,6 +279,8 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
     qint32 subsets = 0, points = 0;
     if (!r.get(subsets) || !r.get(points) || subsets < 1 || points < 0)
         return fail("bad point count");
+    if (subsets > kMaxSubsets)
+        return fail("too many series");
     const qint64 total = static_cast<qint64>(subsets) * points;
     if (total > kMaxPoints || total * 12 > r.remaining())
         return fail("point count larger than the block");

@@ -48,10 +48,10 @@ QString periodText(int seconds, bool twoDigits) {
         .arg(s, 2, 10, QLatin1Char('0'));
 }
 
-SampleResult recordSample(AppState& st, GraphDocument& doc, TDateTime now, TDateTime frameTime,
+SampleResult recordSample(AppState& st, GraphDocument& doc, qint64 nowMs, TDateTime frameTime,
                           float level, bool fastestEntry) {
     SampleResult r;
-    if (now - st.LastSampleTime < st.RealTimeRate / 86400.0)
+    if (static_cast<double>(nowMs - st.LastSampleMs) < st.RealTimeRate * 1000.0)
         return r;
     // A recording without capacity has nowhere to put a sample: it is full at once.
     if (st.SampleCount >= doc.points()) {
@@ -59,7 +59,7 @@ SampleResult recordSample(AppState& st, GraphDocument& doc, TDateTime now, TDate
         return r;
     }
     r.taken = true;
-    st.LastSampleTime = now;
+    st.LastSampleMs = nowMs;
     st.RealTimeUnsaved = true;
     if (level > st.MaxLevel) {
         st.MaxLevel = level;

@@ -30,8 +30,9 @@ struct SampleResult {
 };
 
 // One decoded frame while recording: takes it as the next sample once the rate has passed
-// since the last one. now is the clock at this moment, frameTime the frame's time stamp.
-SampleResult recordSample(AppState& st, GraphDocument& doc, TDateTime now, TDateTime frameTime,
+// since the last one. nowMs is the monotonic clock at this moment (a wall clock set back must
+// not stop the recording), frameTime the frame's time stamp.
+SampleResult recordSample(AppState& st, GraphDocument& doc, qint64 nowMs, TDateTime frameTime,
                           float level, bool fastestEntry);
 
 // Prepares the graph for a recording of n samples starting at start.

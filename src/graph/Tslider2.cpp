@@ -45,10 +45,12 @@ int Tslider2::length() const {
 }
 
 int Tslider2::thumbPosition(int k) const {
-    const int span = max_ - min_;
+    // 64 bits: the room times a value of millions of points overflows int.
+    const qint64 span = static_cast<qint64>(max_) - min_;
     if (span <= 0)
         return 0;
-    return (length() - ThumbHeight) * (value_[k] - min_) / span;
+    return static_cast<int>(static_cast<qint64>(length() - ThumbHeight) *
+                            (static_cast<qint64>(value_[k]) - min_) / span);
 }
 
 void Tslider2::paintEvent(QPaintEvent*) {
@@ -102,8 +104,8 @@ void Tslider2::mouseMoveEvent(QMouseEvent* event) {
         return;
     const int moved = along(event->position().toPoint()) - pressAlong_;
     // Integer division truncates towards zero, as the drag rule wants.
-    setValue(dragging_,
-             pressValue_ + static_cast<int>(static_cast<qint64>(moved) * (max_ - min_) / room));
+    setValue(dragging_, pressValue_ + static_cast<int>(static_cast<qint64>(moved) *
+                                                       (static_cast<qint64>(max_) - min_) / room));
 }
 
 void Tslider2::mouseReleaseEvent(QMouseEvent* event) {

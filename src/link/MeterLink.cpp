@@ -195,9 +195,14 @@ void MeterLink::applySearchOutcome(bool found) {
         return;
     }
     state_.MeterModel = 410;
-    state_.PortIndex = state_.SavedPortIndex;
-    if (!ports.isEmpty())
+    // The index the link uses (and later saves) is the port it selects: a saved index past the
+    // list is clamped for both.
+    if (!ports.isEmpty()) {
         selectedPort = std::clamp(state_.SavedPortIndex, 0, static_cast<int>(ports.size()) - 1);
+        state_.PortIndex = selectedPort;
+    } else {
+        state_.PortIndex = state_.SavedPortIndex;
+    }
     view_.portListChanged();
     if (!comm1_.Active()) {
         try {
@@ -238,7 +243,9 @@ void MeterLink::ComboBoxDeviceNameChange(int index) {
 
 void MeterLink::MainTimerTimer() {
     FlagGuard busy(state_.TimerBusy);
-    const TDateTime now = clock_.now();
+    // Elapsed time from the monotonic clock: a wall clock set back or forward (daylight saving,
+    // a time sync) must not hold the watchdog up or hurry it.
+    const qint64 now = clock_.msecs();
     if (state_.FrameSeen) {
         state_.FrameSeen = false;
         state_.MissCount = 0;
@@ -260,13 +267,35 @@ void MeterLink::MainTimerTimer() {
     if (state_.FirstTick) {
         state_.FirstTick = false;
     } else {
-        const double since = std::round((now - state_.LastTickTime) * tdt::kMsPerDay);
-        const auto next = static_cast<int>(std::trunc(mainTimer_->interval() + 1000 - since));
-        mainTimer_->setInterval(next > 500 ? next : 500);
+        const qint64 since = now - state_.LastTickMs;
+        const qint64 next = mainTimer_->interval() + 1000 - since;
+        mainTimer_->setInterval(static_cast<int>(std::clamp<qint64>(next, 500, 2000)));
     }
-    state_.LastTickTime = now;
+    state_.LastTickMs = now;
+    reopenLostDevice();
     if (!state_.Connected && comm1_.Active()) {
         state_.commandFrame.setLetter('A');
+        sendAsText(state_.commandFrame);
+    }
+}
+
+void MeterLink::reopenLostDevice() {
+    if (comm1_.Active() || comm1_.DeviceName().isEmpty())
+        return;
+    // A failed device was closed (a pulled USB adapter): try it again on every tick, so the
+    // link comes back by itself when it is plugged in again.
+    OpenPortQuietly(comm1_);
+    if (!comm1_.Active()) {
+        view_.setStatus(0, selectedPortName());
+        view_.setStatus(1, deviceGoneText());
+        view_.setNoConnectionShown(true);
+        return;
+    }
+    comm1_.PurgeReceive();
+    state_.ReceiveBuffer.clear();
+    if (state_.Connected) {
+        // Still taken as connected: ask for the stream again, the watchdog judges the rest.
+        state_.commandFrame.setLetter('a');
         sendAsText(state_.commandFrame);
     }
 }

@@ -79,8 +79,11 @@ public:
     void MainTimerTimer();
     void Comm1RxChar();
 
+    static QString deviceGoneText() { return QStringLiteral("Device Gone"); }
+
 private:
     void waitWhile(const bool& flag);
+    void reopenLostDevice();
     void handshake();
 
     AppState& state_;

@@ -78,7 +78,7 @@ void showFrameOnPanel(AppState& st, const DecodedFrame& d, PanelDisplay& p,
         showIfDifferent(p, PanelItem::lblReadNo, false);
         showIfDifferent(p, PanelItem::imgREAD, false);
     }
-    if (d.seconds != st.ShownSeconds) {
+    if (d.seconds != st.ShownSeconds || st.ForceRedraw) {
         p.setText(PanelItem::lblTime, panelClockText(d.clockText));
         p.setText(PanelItem::lblDate, d.dateText);
         st.ShownSeconds = d.seconds;
@@ -124,7 +124,8 @@ void showFrameOnPanel(AppState& st, const DecodedFrame& d, PanelDisplay& p,
         p.setText(PanelItem::lbldBA, d.weightingA ? QStringLiteral("dBA") : QStringLiteral("dBC"));
         showIfDifferent(p, PanelItem::imgUNDER, d.under);
         showIfDifferent(p, PanelItem::imgOVER, d.over);
-        if (st.BatteryLevel != st.ShownBattery) {
+        // A new panel shows no battery bar until told: the first frame draws it.
+        if (st.BatteryLevel != st.ShownBattery || st.ForceRedraw) {
             for (PanelItem b : {PanelItem::imgBatBar0, PanelItem::imgBatBar1, PanelItem::imgBatBar2,
                                 PanelItem::imgBatBar3})
                 showIfDifferent(p, b, false);

@@ -52,6 +52,9 @@ std::uint8_t MeterEmulator::modeByte() const {
 
 void MeterEmulator::hostWrite(const QByteArray& bytes, qint64 atMs) {
     processUntil(atMs * 1000);
+    hostWrites.push_back(bytes);
+    if (hostWrites.size() > kLogLimit)
+        hostWrites.pop_front();
     if (faults.silent)
         return;  // the cable is out: nothing reaches the meter
     qint64 t = std::max(atMs * 1000, in_.empty() ? qint64(0) : in_.back().us);

@@ -69,6 +69,9 @@ public:
 
     // What the meter received, frame by frame; for the simulator's log and for tests.
     std::deque<QByteArray> receivedFrames;
+    // Every write of the computer as it went onto the line, heard or not (a silent meter hears
+    // nothing); the latest ones, for tests.
+    std::deque<QByteArray> hostWrites;
     std::deque<QByteArray> keyLog;  // letters of the key frames acted on
 
     // Fills the logger with two recorded data sets and three stored readings, as a meter that has

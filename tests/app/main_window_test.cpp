@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "MainFixture.h"
+#include "panel/PanelUpdate.h"
 #include "panel/Upanel.h"
 
 class MainWindow : public MainFixture {};
@@ -126,10 +127,15 @@ TEST_F(MainWindow, ControlPanelComesBackAtTheTopLeftFullyRedrawn) {
     EXPECT_TRUE(appState().ForceRedraw);
     EXPECT_TRUE(main->action(QStringLiteral("ControlPanel1"))->isChecked());
     EXPECT_EQ(main->subWindowOf(appState().PanelWindow)->pos(), QPoint(0, 0));
-    clock.advance(300);
+    meter.setLevelTenths(825);
+    clock.advance(600);
     EXPECT_FALSE(appState().ForceRedraw);
+    // The first frame draws everything, the battery included although its level never changed.
+    std::array<std::uint8_t, 4> want{};
+    ASSERT_TRUE(digitImages(825, want));
     for (int i = 0; i < 4; ++i)
-        EXPECT_GE(appState().PanelWindow->digitImage(i), 0);
+        EXPECT_EQ(appState().PanelWindow->digitImage(i), want[static_cast<std::size_t>(i)]) << i;
+    EXPECT_FALSE(appState().PanelWindow->element(QStringLiteral("imgBatBar3"))->isHidden());
 }
 
 TEST_F(MainWindow, HelpFileLiesBesideTheProgram) {

@@ -159,6 +159,28 @@ TEST_F(Files, ImportSplitsLinesIntoColumns) {
     EXPECT_EQ(g.Cells(2, 4).size(), 177);           // 180: cut to 179, and the last line read
     EXPECT_EQ(g.Cells(0, 4), QStringLiteral("4"));
 
+    // Characters are counted as the bytes decode: Latin-1 bytes (invalid UTF-8) one each,
+    // UTF-8 sequences one each.
+    struct Cut {
+        const char* name;
+        QByteArray body;
+        int keptBytes;
+    } cuts[] = {
+        {"Latin-1 degree signs", QByteArray(5000, '\xB0'), 177},
+        {"UTF-8 micro signs", QByteArray("\xC2\xB5").repeated(200), 354},
+        {"a lead byte without its tail", QByteArray("\xE2").repeated(300), 177},
+        {"four-byte characters", QByteArray("\xF0\x9F\x94\x8A").repeated(200), 708},
+    };
+    for (const Cut& c : cuts) {
+        SCOPED_TRACE(c.name);
+        writeAll(path("odd.txt"), "n\t" + c.body + "\nnever\tread\n");
+        ListGridModel odd;
+        ASSERT_EQ(importText(path("odd.txt"), '\t', odd, nullptr).rows, 1);
+        EXPECT_EQ(bytesOfChars(c.body.constData(), c.body.constEnd(), 177), c.keptBytes);
+    }
+    const QByteArray exact = "\xB0" + QByteArray(178, 'x');
+    EXPECT_EQ(bytesOfChars(exact.constData(), exact.constEnd(), 179), -1);  // not over the limit
+
     writeAll(path("gap.csv"), "a,1\nb,2\n\nc,3\n");
     ListGridModel h;
     EXPECT_EQ(importText(path("gap.csv"), ',', h, nullptr).rows, 2);

@@ -83,6 +83,13 @@ TEST(StateBlock, DamagedBlocksAreRefusedAndChangeNothing) {
     QByteArray forged = good;
     qToLittleEndian<qint32>(0x7FFFFFFF, forged.data() + 12);
     bad.push_back(forged);
+    // Two billion series of no points: nothing to read, but no chart has them.
+    GraphDocument empty;
+    QByteArray manySeries = empty.saveState();
+    qToLittleEndian<qint32>(0x7FFFFFFF, manySeries.data() + 8);
+    bad.push_back(manySeries);
+    qToLittleEndian<qint32>(17, manySeries.data() + 8);
+    bad.push_back(manySeries);
     QByteArray wrongVersion = good;
     wrongVersion[4] = 9;
     bad.push_back(wrongVersion);
@@ -256,7 +263,7 @@ TEST(Recording, SamplesKeepTheRateAndStopTrimsToThem) {
     std::vector<double> taken;
     for (int f = 1; f <= 8; ++f) {
         now = kT0 + f * 0.25 * kSecond;
-        if (recordSample(st, d, now, now, 60.0f + f, false).taken)
+        if (recordSample(st, d, f * 250, now, 60.0f + f, false).taken)
             taken.push_back(now);
     }
     ASSERT_EQ(taken.size(), 4u);
@@ -271,6 +278,19 @@ TEST(Recording, SamplesKeepTheRateAndStopTrimsToThem) {
     EXPECT_FALSE(st.RealTimeRunning);
 }
 
+TEST(Recording, AWallClockSetBackDoesNotStopTheSamples) {
+    AppState st;
+    st.RealTimeRate = 1.0f;
+    GraphDocument d;
+    startRecording(st, d, 10, kT0);
+    // Frames a second apart; after the second the wall clock goes back an hour.
+    for (int f = 0; f < 4; ++f) {
+        const double stamp = kT0 + f * kSecond - (f >= 2 ? 3600 * kSecond : 0);
+        EXPECT_TRUE(recordSample(st, d, 1000 + f * 1000, stamp, 60, false).taken) << f;
+    }
+    EXPECT_EQ(st.SampleCount, 4);
+}
+
 TEST(Recording, FullCapacityAndFastestRateRedraws) {
     AppState st;
     st.RealTimeRate = 0.1f;
@@ -279,7 +299,7 @@ TEST(Recording, FullCapacityAndFastestRateRedraws) {
     std::vector<bool> redraw, full;
     for (int f = 1; f <= 3; ++f) {
         const double t = kT0 + f * 0.25 * kSecond;
-        const SampleResult r = recordSample(st, d, t, t, 50, true);
+        const SampleResult r = recordSample(st, d, f * 250, t, 50, true);
         redraw.push_back(r.redraw);
         full.push_back(r.full);
     }
@@ -287,7 +307,7 @@ TEST(Recording, FullCapacityAndFastestRateRedraws) {
     EXPECT_EQ(full, (std::vector<bool>{false, false, true}));
     // A recording without capacity is full at its first frame, and writes nothing.
     startRecording(st, d, 0, kT0);
-    EXPECT_TRUE(recordSample(st, d, kT0 + 1, kT0 + 1, 50, false).full);
+    EXPECT_TRUE(recordSample(st, d, 100'000, kT0 + 1, 50, false).full);
     EXPECT_EQ(st.SampleCount, 0);
 }
 

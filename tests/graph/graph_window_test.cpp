@@ -111,6 +111,15 @@ TEST(Slider, ClampsMovesWithItsBoundsAndReportsChanges) {
     s.setMaximum(7);
     s.setValue1(3);
     EXPECT_EQ(s.thumbPosition(0), 200 * 3 / 7);
+    // Millions of points: the product of room and value is past int.
+    for (int points : {2'800'000, 10'000'000, 2'147'483'647}) {
+        SCOPED_TRACE(points);
+        s.setMaximum(points - 1);
+        s.setValue1(points - 1);
+        EXPECT_EQ(s.thumbPosition(0), 200);
+        s.setValue1((points - 1) / 2);
+        EXPECT_NEAR(s.thumbPosition(0), 100, 1);
+    }
 }
 
 TEST(Slider, DragMovesOneThumbPastTheOther) {

@@ -46,6 +46,42 @@ private:
     std::vector<Write>& log_;
 };
 
+// A device that can be pulled out: while unplugged every operation fails as a vanished USB
+// adapter's does.
+class PluggableDevice : public ComDevice {
+public:
+    PluggableDevice(std::unique_ptr<ComDevice> inner, const bool& unplugged)
+        : inner_(std::move(inner)), unplugged_(unplugged) {
+        inner_->bytesArrived = [this] {
+            if (bytesArrived)
+                bytesArrived();
+        };
+    }
+    qint64 bytesWaiting() override { return check(), inner_->bytesWaiting(); }
+    QByteArray read(qint64 count) override { return check(), inner_->read(count); }
+    bool waitForBytes(qint64 count, int ms) override {
+        return check(), inner_->waitForBytes(count, ms);
+    }
+    void write(const QByteArray& bytes, bool wait) override {
+        check();
+        inner_->write(bytes, wait);
+    }
+    void purgeReceive() override {
+        check();
+        inner_->purgeReceive();
+    }
+    void purgeTransmit() override {}
+    void close() override { inner_->close(); }
+
+private:
+    void check() const {
+        if (unplugged_)
+            throw EComError(5, QStringLiteral("Input/output error"));
+    }
+    std::unique_ptr<ComDevice> inner_;
+    const bool& unplugged_;
+};
+
 class RecordingView : public LinkView {
 public:
     void setCommandEnabled(Command c, bool on) override { enabled[c] = on; }
@@ -74,8 +110,11 @@ protected:
           port([this](const QString& name) -> std::unique_ptr<ComDevice> {
               if (name == QLatin1String("held"))
                   throw EComError(16, QStringLiteral("Device or resource busy"));
-              if (name == QLatin1String("meter"))
-                  return openSimDevice(meter, clock);
+              if (name == QLatin1String("meter")) {
+                  if (unplugged)
+                      throw EComError(2, QStringLiteral("No such file or directory"));
+                  return std::make_unique<PluggableDevice>(openSimDevice(meter, clock), unplugged);
+              }
               auto d = std::make_unique<FakeDevice>(clock, writes[name]);
               fakes[name] = d.get();
               if (fakeAnswer)
@@ -129,6 +168,7 @@ protected:
     }
 
     VirtualClock clock;
+    bool unplugged = false;  // the simulated meter's adapter pulled out
     MeterEmulator meter;
     std::map<QString, std::vector<FakeDevice::Write>> writes;
     std::map<QString, FakeDevice*> fakes;

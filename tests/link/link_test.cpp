@@ -90,18 +90,20 @@ TEST_F(Reception, BadChecksumIsCountedAndNotAnswered) {
 
 TEST_F(Reception, NoiseNeverGrowsTheBufferPastOneReadPlus18) {
     std::mt19937 rng(1);
+    qsizetype delivered = 0;
     for (int i = 0; i < 400; ++i) {
         QByteArray noise;
         for (int k = 0; k < 300; ++k)
             noise.append(rng() % 3 == 0 ? '\x02' : static_cast<char>(rng() & 0xFF));
         if (i % 7 == 0)
             noise.insert(static_cast<qsizetype>(rng() % 200), frame());
+        delivered += noise.size();
         deliver(noise);
         ASSERT_LE(appState().ReceiveBuffer.size(), 18);
         ASSERT_FALSE(appState().ReceiveBusy);
     }
     // At most 256 bytes are taken per event; the rest waits for the next.
-    EXPECT_GE(line().input.size(), 0);
+    EXPECT_EQ(line().input.size(), delivered - 400 * 256);
 }
 
 TEST_F(Reception, FirstFrameWhileNotConnectedRunsTheHandshakeThenIsDecoded) {
@@ -294,6 +296,71 @@ TEST_F(LinkFixture, UnplugDropsTheConnectionAndReplugRestoresIt) {
     EXPECT_EQ(view.status[0], QStringLiteral("COM2"));
     EXPECT_EQ(view.status[1], QStringLiteral("On Connection"));
     EXPECT_TRUE(view.enabled[LinkView::Command::BtnDataLogger]);
+}
+
+TEST_F(LinkFixture, ARepluggedComesBackWithoutTheUser) {
+    ASSERT_TRUE(startOn({QStringLiteral("meter")}));
+    clock.advance(3000);
+    ASSERT_TRUE(appState().Connected);
+
+    unplugged = true;
+    clock.advance(5000);
+    EXPECT_FALSE(port.Active());
+    EXPECT_FALSE(appState().Connected);
+    EXPECT_EQ(view.status[0], QStringLiteral("meter"));
+    EXPECT_EQ(view.status[1], MeterLink::deviceGoneText());
+    EXPECT_TRUE(view.noConnection);
+
+    unplugged = false;
+    const qint64 back = clock.msecs();
+    int ticks = 0;
+    link.mainTimer().onTimeout = [this, &ticks] {
+        ++ticks;
+        try {
+            link.MainTimerTimer();
+        } catch (const EAbort&) {
+        }
+    };
+    ASSERT_TRUE(clock.advanceUntil([] { return appState().Connected; }, 5000));
+    EXPECT_LE(ticks, 2) << clock.msecs() - back << " ms";
+    EXPECT_TRUE(port.Active());
+    EXPECT_EQ(view.status[1], QStringLiteral("On Connection"));
+    EXPECT_FALSE(view.noConnection);
+}
+
+TEST_F(LinkFixture, TheWatchdogIgnoresTheWallClockJumping) {
+    ASSERT_TRUE(startOn({QStringLiteral("meter")}));
+    for (qint64 jump : {-3'600'000LL, 86'400'000LL, -400LL * 86'400'000LL}) {
+        SCOPED_TRACE(jump);
+        meter.setSilent(false);
+        ASSERT_TRUE(clock.advanceUntil([] { return appState().Connected; }, 5000));
+        clock.advance(2000);
+        clock.shiftWallClock(jump);
+        // A lost meter is reported within four ticks, whichever way the clock went.
+        meter.setSilent(true);
+        clock.advance(4500);
+        EXPECT_FALSE(appState().Connected);
+        EXPECT_EQ(view.status[1], QStringLiteral("No Connection"));
+        EXPECT_GE(link.mainTimer().interval(), 500);
+        EXPECT_LE(link.mainTimer().interval(), 1100);
+        // A disconnected meter is asked again on every tick.
+        meter.hostWrites.clear();
+        clock.advance(3000);
+        int asks = 0;
+        for (const QByteArray& w : meter.hostWrites)
+            asks += w == cmd('A');
+        EXPECT_EQ(asks, 3);
+    }
+}
+
+TEST_F(LinkFixture, ASavedPortPastTheListSelectsAndSavesTheSamePort) {
+    link.ports = {QStringLiteral("ttyS0"), QStringLiteral("ttyS1")};
+    appState().SavedPortIndex = 7;
+    EXPECT_FALSE(link.FindMeter());
+    link.applySearchOutcome(false);
+    EXPECT_EQ(link.selectedPort, 1);
+    EXPECT_EQ(appState().PortIndex, 1);
+    EXPECT_EQ(view.status[0], QStringLiteral("ttyS1"));
 }
 
 TEST_F(LinkFixture, PickingAnotherPortDropsTheConnectionWithinThreeSeconds) {
