@@ -30,6 +30,9 @@ Dialogs::Answer QtDialogs::question(const QString& text, Buttons buttons) {
         case Buttons::RetryOkCancel:
             set = QMessageBox::Retry | QMessageBox::Ok | QMessageBox::Cancel;
             break;
+        case Buttons::RetryCancel:
+            set = QMessageBox::Retry | QMessageBox::Cancel;
+            break;
         case Buttons::OkCancel:
             set = QMessageBox::Ok | QMessageBox::Cancel;
             break;

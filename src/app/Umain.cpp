@@ -47,9 +47,8 @@ namespace {
 // Commands whose features have not landed yet: they exist with their names, captions and hints
 // but stay disabled, whatever the enabling rules ask.
 const QStringList kNotYetAvailable = {
-    QStringLiteral("Print1"),   QStringLiteral("LoadData1"),     QStringLiteral("EraseMemory1"),
-    QStringLiteral("Setup1"),   QStringLiteral("Cali1"),         QStringLiteral("RECALL1"),
-    QStringLiteral("btnPrint"), QStringLiteral("btnDataLogger"),
+    QStringLiteral("Print1"), QStringLiteral("EraseMemory1"), QStringLiteral("Setup1"),
+    QStringLiteral("Cali1"),  QStringLiteral("RECALL1"),      QStringLiteral("btnPrint"),
 };
 
 QPrinter& sharedPrinter() {
@@ -197,7 +196,8 @@ void TfrmMain::buildMenus() {
     connect(stop, &QAction::triggered, this, &TfrmMain::btnStopClick);
 
     QMenu* logger = top("DataLogger1", "&Data Logger");
-    add(logger, "LoadData1", "Load Data");
+    connect(add(logger, "LoadData1", "Load Data"), &QAction::triggered, this,
+            &TfrmMain::LoadData1Click);
     add(logger, "EraseMemory1", "Erase Memory");
     add(logger, "Setup1", "Setup")->setVisible(false);
     add(logger, "Cali1", "Cali")->setVisible(false);
@@ -291,7 +291,8 @@ void TfrmMain::buildToolbar() {
             &TfrmMain::Save1Click);
     add("btnPrint", "Print", glyphs::Kind::Print);
     bar->addSeparator();
-    add("btnDataLogger", "Data Logger", glyphs::Kind::Logger);
+    connect(add("btnDataLogger", "Data Logger", glyphs::Kind::Logger), &QToolButton::clicked, this,
+            &TfrmMain::LoadData1Click);
     QToolButton* toGraph =
         add("btnOutputToGraph", "Output Tabular to graph", glyphs::Kind::TableToGraph);
     toGraph->setEnabled(false);  // until a list window is active

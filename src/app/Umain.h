@@ -9,6 +9,7 @@
 #include "files/TextFiles.h"
 #include "graph/Ugraph.h"
 #include "link/MeterLink.h"
+#include "logger/DataSetCollection.h"
 
 class Clock;
 class ClockTimer;
@@ -36,6 +37,9 @@ struct MainOptions {
     std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
     QString documentsFolder;  // default: the user's documents folder
 };
+
+// The model the file filters name: "NX880245" for that model, "NX410" for any other.
+QString modelVariant();
 
 // The multiple-document main window: menus, toolbar, status bar, the live link and its timers.
 class TfrmMain : public QMainWindow, private LinkView, public GraphHost {
@@ -87,6 +91,15 @@ public:
     // A new list window from a text file; none when the file does not open.
     TfrmList* openTextFile(const QString& path, char separator);
     void btnOutputToGraphClick();
+    // Data logger
+    void LoadData1Click();
+    // One attempt: download, parse, show; the result code.
+    int LoadLoggerData();
+    void SaveDataSetCollection();
+    void OpenDataSetCollection();
+    // The DataLogger graph window, made when missing, shown normal.
+    TfrmGraph* dataLoggerWindow();
+    LoggerData& loggerData() { return logger_; }
     // The widget of the active child window, if any.
     QWidget* activeChild() const;
     TfrmGraph* frmGraph() const { return frmGraph_; }
@@ -147,6 +160,8 @@ private:
                             const std::function<void(LineRange, const LineProgress&)>& write);
     QString graphFilter() const;
     QPointer<TfrmGraph> frmGraph_;
+    LoggerData logger_;
+    void repairLogger();
     void setRunStop(bool run, bool stop);
     QMenu* windowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;

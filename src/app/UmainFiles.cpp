@@ -35,11 +35,14 @@ QString lowerSuffix(const QString& path) {
     return dot > slash ? path.mid(dot).toLower() : QString();
 }
 
+}  // namespace
+
 QString modelVariant() {
     return appState().ModelName == QLatin1String("NX880245") ? QStringLiteral("NX880245")
                                                              : QStringLiteral("NX410");
 }
 
+namespace {
 QString gridFilter() {
     return decimalComma() ? QStringLiteral(" TXT file(*.txt,data seperated by tab)|*.TXT")
                           : QStringLiteral(
@@ -76,7 +79,9 @@ void TfrmMain::Open1Click() {
         dialog.setUpForOpen(decimalComma());
         choice = dialog.exec();
     }
-    if (choice == TfrmOpenSave::mrNo)
+    if (choice == TfrmOpenSave::mrOk)
+        OpenDataSetCollection();
+    else if (choice == TfrmOpenSave::mrNo)
         OpenSingleDataFile();
 }
 
@@ -102,7 +107,10 @@ void TfrmMain::Save1Click() {
         if (graph->isDataLogger()) {
             TfrmOpenSave dialog(this);
             dialog.setWindowTitle(QStringLiteral("Save File"));
-            if (dialog.exec() == TfrmOpenSave::mrNo)
+            const int choice = dialog.exec();
+            if (choice == TfrmOpenSave::mrOk)
+                SaveDataSetCollection();
+            else if (choice == TfrmOpenSave::mrNo)
                 SaveGraph(graph);
         } else {
             SaveGraph(graph);

@@ -11,7 +11,7 @@
 class Dialogs {
 public:
     enum class Answer { Yes, No, Cancel, Ok, Retry };
-    enum class Buttons { YesNo, YesNoCancel, RetryOkCancel, OkCancel };
+    enum class Buttons { YesNo, YesNoCancel, RetryOkCancel, RetryCancel, OkCancel };
 
     virtual ~Dialogs() = default;
     virtual void message(const QString& text) = 0;

@@ -5,7 +5,10 @@
 namespace tdt {
 
 namespace {
-const QDate kEpoch(1899, 12, 30);
+// A function, not a global: other units convert dates during their own static set-up.
+QDate epoch() {
+    return QDate(1899, 12, 30);
+}
 
 // Whole days and milliseconds of the day, rounded to the millisecond so that a value built from
 // a time with milliseconds comes back exactly.
@@ -22,7 +25,7 @@ std::pair<qint64, int> split(TDateTime value) {
 }  // namespace
 
 TDateTime fromDateTime(const QDate& date, const QTime& time) {
-    const double days = static_cast<double>(kEpoch.daysTo(date));
+    const double days = static_cast<double>(epoch().daysTo(date));
     const double ms = time.isValid() ? time.msecsSinceStartOfDay() : 0;
     return days + ms / kMsPerDay;
 }
@@ -37,7 +40,7 @@ static bool inRange(TDateTime value) {
 }
 
 QDate datePart(TDateTime value) {
-    return inRange(value) ? kEpoch.addDays(split(value).first) : QDate();
+    return inRange(value) ? epoch().addDays(split(value).first) : QDate();
 }
 
 QTime timePart(TDateTime value) {

@@ -21,8 +21,7 @@ TfrmOpenSave::TfrmOpenSave(QWidget* parent) : QDialog(parent) {
     btnOpenCapture = add("btnOpenCapture", "Open Capture File", 112, mrNoToAll);
     btnOpenCapture->setVisible(false);
     Button1 = add("Button1", "Cancel", 162, mrCancel);
-    // Data set collections and capture files come with the logger and recall windows.
-    btnOpenSets->setEnabled(false);
+    // Capture files come with the recall window.
     btnOpenCapture->setEnabled(false);
 }
 

@@ -120,6 +120,27 @@ void TfrmScope::showProgress(const QString& caption, const QString& text, int ba
     result = mrNone;
 }
 
+void TfrmScope::showTransfer(int total) {
+    setWindowTitle(QStringLiteral("Data Retriving Progress"));
+    for (QWidget* w : std::initializer_list<QWidget*>{Progress1, lblTotalBytes, lblBytesReceived,
+                                                      SText1, SText2, BitBtn2})
+        w->setVisible(true);
+    SText1->setText(QStringLiteral("bytes received"));
+    SText2->setText(QStringLiteral("total bytes"));
+    Progress1->setRange(0, std::max(0, total));
+    Progress1->setValue(0);
+    lblTotalBytes->setText(QString::number(total));
+    lblBytesReceived->setText(QStringLiteral("0"));
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    result = mrNone;
+}
+
+void TfrmScope::setReceived(int bytes) {
+    Progress1->setValue(bytes);
+    lblBytesReceived->setText(QString::number(bytes));
+}
+
 ProgressPacer::ProgressPacer(TfrmScope& dialog, Clock& clock, bool bar)
     : dialog_(dialog), clock_(clock), bar_(bar) {}
 

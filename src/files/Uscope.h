@@ -48,6 +48,10 @@ public:
 
     // Shows the dialog modeless as a progress dialog.
     void showProgress(const QString& caption, const QString& text, int barMaximum, bool withBar);
+    // Shows the dialog modeless as the logger transfer's progress: bytes received of total,
+    // and Cancel.
+    void showTransfer(int total);
+    void setReceived(int bytes);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

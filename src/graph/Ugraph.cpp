@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QToolBar>
@@ -28,6 +29,8 @@
 #include "graph/Recording.h"
 #include "graph/Tslider2.h"
 #include "graph/UannoEdit.h"
+#include "logger/DataSetCollection.h"
+#include "logger/MemoryImageParser.h"
 
 namespace {
 
@@ -169,6 +172,8 @@ TfrmGraph::TfrmGraph(GraphHost& host, QWidget* parent) : QWidget(parent), host_(
     Grid2->verticalHeader()->setVisible(false);
     Grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid2->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Grid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    connect(Grid2, &QTableWidget::itemSelectionChanged, this, &TfrmGraph::Grid2Click);
 
     Slider1->OnValueChange1 = [this] { Slider1ValueChange1(); };
     Slider1->OnValueChange2 = [this] { Slider1ValueChange1(); };
@@ -524,7 +529,8 @@ void TfrmGraph::UpdateGraphStatistics() {
 void TfrmGraph::resetSlider(int count) {
     FormResize();
     Slider1->setMinimum(0);
-    Slider1->setMaximum(count - 1);
+    // A set without readings still gets a slider (0..0) rather than an inverted one.
+    Slider1->setMaximum(std::max(count - 1, 0));
     Slider1->setValue1(count / 3);
     Slider1->setValue2(2 * count / 3);
 }
@@ -730,4 +736,62 @@ void TfrmGraph::closeEvent(QCloseEvent* event) {
     }
     FormClose();
     event->accept();
+}
+
+void TfrmGraph::setDataSets(const DataSetCollection* sets) {
+    dataSets_ = sets;
+    const QSignalBlocker quiet(Grid2);
+    Grid2->clearContents();
+    const int n = sets ? sets->size() : 0;
+    Grid2->setRowCount(std::max(n, 1));
+    for (int i = 0; i < n; ++i) {
+        const QStringList cells = logger::dataSetRow(*sets, i);
+        for (int c = 0; c < cells.size(); ++c)
+            Grid2->setItem(i, c, new QTableWidgetItem(cells[c]));
+    }
+    if (n > 0)
+        Grid2->setCurrentCell(0, 0);
+}
+
+void TfrmGraph::Grid2Click() {
+    const QList<QTableWidgetItem*> selected = Grid2->selectedItems();
+    if (selected.isEmpty())
+        return;
+    const int row = selected.front()->row();
+    const QTableWidgetItem* date = Grid2->item(row, 1);
+    if (date && !date->text().isEmpty())
+        ShowDataSet(row);
+}
+
+void TfrmGraph::ShowDataSet(int i) {
+    if (!dataSets_ || i < 0 || i >= dataSets_->size())
+        return;
+    const DataSetCollection& s = *dataSets_;
+    const auto si = static_cast<std::size_t>(i);
+    const qsizetype offset = s.offset(i);
+    const int n = s.counts[si];
+    const TDateTime start = s.startTimes[si];
+    TDateTime end = start + n * s.intervals[si] / 86400.0;
+    // Readings 0 s apart (or none) still get a time range that shows them.
+    if (end <= start)
+        end = start + kSecond;
+    PrepareGraph(*PESGraph1, 1, 130, 30, end, start, n);
+    GraphDocument& d = PESGraph1->doc();
+    d.setXData(s.readingTimes.data() + offset, n);
+    d.setYData(s.readings.data() + offset, n);
+    clearStatistics();
+    setStatistic(QStringLiteral("txtStartTime"), localetext::dateTimeText(start));
+    if (txtSamplingRate->isEditable())
+        txtSamplingRate->setEditText(QString::number(s.intervals[si]));
+    setStatistic(QStringLiteral("txtDataNo"), QString::number(n));
+    if (n > 0) {
+        const int hi = s.maxIndexes[si], lo = s.minIndexes[si];
+        setStatistic(QStringLiteral("txtMax"), localetext::fixed1(d.y(hi)));
+        setStatistic(QStringLiteral("txtMaxTime"), localetext::dateTimeText(d.x(hi)));
+        setStatistic(QStringLiteral("txtMin"), localetext::fixed1(d.y(lo)));
+        setStatistic(QStringLiteral("txtMinTime"), localetext::dateTimeText(d.x(lo)));
+        setStatistic(QStringLiteral("txtAvgAll"), localetext::fixed1(s.averages[si]));
+    }
+    resetSlider(n);
+    redraw();
 }

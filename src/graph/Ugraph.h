@@ -7,6 +7,7 @@
 #include "graph/GraphStatistics.h"
 
 class Clock;
+struct DataSetCollection;
 class PESGraph;
 class QComboBox;
 class QLabel;
@@ -86,6 +87,14 @@ public:
     void txtSamplingRateChange(int index);
     bool FormCloseQuery();
 
+    // The DataLogger graph: the data set grid filled from the collection (one row a set, the
+    // first selected); the window keeps looking at that collection for Grid2Click.
+    void setDataSets(const DataSetCollection* sets);
+    // Draws set i with its statistics and slider.
+    void ShowDataSet(int i);
+    // A click in the data set grid: the selected row's set, when the row has one.
+    void Grid2Click();
+
 signals:
     void closed();
 
@@ -104,6 +113,7 @@ private:
     void FormClose();
 
     GraphHost& host_;
+    const DataSetCollection* dataSets_ = nullptr;
     bool shown_ = false;
     bool updatingRate_ = false;
 

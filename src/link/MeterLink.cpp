@@ -381,3 +381,30 @@ void MeterLink::Comm1RxChar() {
         }
     }
 }
+
+QuietLink::QuietLink(MeterLink& link) : link_(link), handler_(link.comm1_.OnRxChar()) {
+    link_.waitWhile(link_.state_.TimerBusy);
+    link_.mainTimer_->stop();
+    link_.waitWhile(link_.state_.ReceiveBusy);
+    link_.comm1_.setOnRxChar(nullptr);
+}
+
+QuietLink::~QuietLink() {
+    try {
+        link_.comm1_.PurgeReceive();
+    } catch (const EAbort&) {
+    } catch (const EComError&) {
+    }
+    link_.state_.ReceiveBuffer.clear();
+    link_.comm1_.setOnRxChar(handler_);
+    try {
+        if (link_.comm1_.Active()) {
+            link_.state_.commandFrame.setLetter('a');
+            link_.sendAsText(link_.state_.commandFrame);
+        }
+    } catch (const EAbort&) {
+    } catch (const EComError&) {
+    }
+    link_.Delay(100);
+    link_.mainTimer_->start();
+}

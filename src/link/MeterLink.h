@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 #include "core/CommandFrame.h"
@@ -82,6 +83,7 @@ public:
     static QString deviceGoneText() { return QStringLiteral("Device Gone"); }
 
 private:
+    friend class QuietLink;
     void waitWhile(const bool& flag);
     void reopenLostDevice();
     void handshake();
@@ -91,4 +93,20 @@ private:
     TComPort& comm1_;
     LinkView& view_;
     std::unique_ptr<ClockTimer> mainTimer_;
+};
+
+// Takes the port from the live link for an exchange of its own (a logger transfer, a recall):
+// waits for a running tick, stops the watchdog and detaches the live frame handler. On every
+// way out it drops what the exchange left on the line, gives the handler back, restarts the
+// stream with 'a' and, 100 ms later, the watchdog.
+class QuietLink {
+public:
+    explicit QuietLink(MeterLink& link);
+    ~QuietLink();
+    QuietLink(const QuietLink&) = delete;
+    QuietLink& operator=(const QuietLink&) = delete;
+
+private:
+    MeterLink& link_;
+    std::function<void(TComPort*)> handler_;
 };

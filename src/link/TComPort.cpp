@@ -147,6 +147,11 @@ void TComPort::WriteBytes(const char* buf, int count, bool waitOnCompletion) {
     guarded([&] { device_->write(QByteArray(buf, count), waitOnCompletion); });
 }
 
+bool TComPort::WaitForBytes(int count, int ms) {
+    requireOpen();
+    return guarded([&] { return device_->waitForBytes(count, ms); });
+}
+
 void TComPort::WriteText(const QByteArray& text) {
     WriteBytes(text.constData(), static_cast<int>(text.size()), false);
 }

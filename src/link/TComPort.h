@@ -76,6 +76,8 @@ public:
     void ReadBytes(char* buf, int count, bool waitOnCompletion);
     void WriteBytes(const char* buf, int count, bool waitOnCompletion);
     void WriteText(const QByteArray& text);
+    // Waits up to ms until count bytes are waiting; false when they did not all come.
+    bool WaitForBytes(int count, int ms);
     void PurgeReceive();
     void PurgeTransmit();
 

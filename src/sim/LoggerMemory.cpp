@@ -1,5 +1,7 @@
 #include "sim/LoggerMemory.h"
 
+#include <algorithm>
+
 std::uint8_t toBcd(int value) {
     return static_cast<std::uint8_t>(((value / 10) % 10) << 4 | (value % 10));
 }
@@ -130,4 +132,20 @@ int LoggerMemory::storedLevel(int k) const {
     const int a = 26 + 10 * k;
     return fromBcd(static_cast<std::uint8_t>(mem_[a + 7])) * 100 +
            fromBcd(static_cast<std::uint8_t>(mem_[a + 8]));
+}
+
+bool LoggerMemory::cutOffLastSet() {
+    const int last = lastAddress();
+    if (setCount() == 0 || last < kFirstSet + 15)
+        return false;
+    open_ = false;
+    mem_[last - 1] = static_cast<char>(0xFF);
+    mem_[last] = static_cast<char>(0xFF);
+    return true;
+}
+
+void LoggerMemory::load(const QByteArray& image) {
+    mem_.fill('\0');
+    mem_.replace(0, std::min<qsizetype>(image.size(), kSize), image.left(kSize));
+    open_ = false;
 }

@@ -43,6 +43,14 @@ public:
 
     void erase();
 
+    // Damage, as a recording cut off by a flat battery leaves it: the last set loses its end
+    // marker. False when there is no set.
+    bool cutOffLastSet();
+    // Writes a set count into the header that need not match the sets (a damaged header).
+    void setSetCount(int count) { put16(9, count); }
+    // Replaces the memory with an image (a saved collection, say); the rest is left erased.
+    void load(const QByteArray& image);
+
 private:
     void put16(int address, int value);
     void put24(int address, int value);

@@ -163,7 +163,18 @@ void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
         receivedFrames.pop_front();
     const char letter = frame[1];
     const qint64 answerAt = us + kAnswerUs + static_cast<qint64>(faults.answerDelayMs) * 1000;
+    if (transferring() && (letter == 'y' || letter == 'n' || letter == 'Q')) {
+        handleLogger(frame, answerAt);
+        return;
+    }
+    transferBlock_ = -1;
     switch (letter) {
+        case 'r':
+        case 'w':
+        case 'P':
+            streaming_ = false;
+            handleLogger(frame, answerAt);
+            return;
         case 'a':
         case 'A':
             if (!streaming_)
@@ -192,6 +203,75 @@ void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
     if (!faults.noEcho)
         queueOut(frame, answerAt);
     applyKey(letter, us);
+}
+
+QByteArray MeterEmulator::memoryBlock(int k) const {
+    QByteArray block = memory_.bytes().mid(static_cast<qsizetype>(k) * 64, 64);
+    unsigned sum = 0;
+    for (char c : block)
+        sum += static_cast<std::uint8_t>(c);
+    block.append(static_cast<char>(sum & 0xFF));
+    return block;
+}
+
+void MeterEmulator::sendBlock(qint64 at) {
+    if (transferBlock_ >= LoggerMemory::kSize / 64)
+        return;  // past the end of the memory: nothing more to send
+    if (faults.stopAfterBlocks >= 0 && transferSent_ >= faults.stopAfterBlocks)
+        return;
+    QByteArray block = memoryBlock(transferBlock_);
+    ++blocksSent_;
+    ++transferSent_;
+    if (faults.badBlockEvery > 0 && blocksSent_ % faults.badBlockEvery == 0)
+        block[64] = static_cast<char>(block[64] + 1);
+    if (transferBlock_ == faults.cutBlock && !cutDone_) {
+        cutDone_ = true;
+        block.truncate(30);
+    }
+    queueOut(block, at);
+    if (transferBlock_ == faults.extraBlockAfter) {
+        ++transferBlock_;
+        sendBlock(at);
+    }
+}
+
+void MeterEmulator::handleLogger(const QByteArray& frame, qint64 answerAt) {
+    const char letter = frame[1];
+    const auto byte = [&frame](int i) { return static_cast<std::uint8_t>(frame[i]); };
+    switch (letter) {
+        case 'y':
+            ++transferBlock_;
+            sendBlock(answerAt);
+            return;
+        case 'n':
+            sendBlock(answerAt);
+            return;
+        case 'Q':
+            transferBlock_ = -1;
+            return;
+        case 'P':
+            if (!faults.noEcho)
+                queueOut(frame, answerAt);
+            transferBlock_ = 0;
+            transferSent_ = 0;
+            sendBlock(answerAt);
+            return;
+        default:
+            break;
+    }
+    // 'r' and 'w' address the memory with "E" and a 24-bit address.
+    if (byte(2) != 'E')
+        return;
+    const int address = byte(3) << 16 | byte(4) << 8 | byte(5);
+    if (address >= LoggerMemory::kSize)
+        return;
+    if (!faults.noEcho)
+        queueOut(frame, answerAt);
+    if (letter == 'w') {
+        memory_.bytes()[address] = static_cast<char>(byte(6));
+        return;
+    }
+    queueOut(QByteArray(std::max(0, faults.readAnswerBytes), memory_.bytes()[address]), answerAt);
 }
 
 void MeterEmulator::applyKey(char letter, qint64 us) {

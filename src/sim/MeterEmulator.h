@@ -32,6 +32,11 @@
 //      'e' erases the logger memory and the stored readings
 //  - 'l', 'L' (up and down arrows) and 'W' (backlight) come without echo: in READ mode the
 //    arrows step through the stored readings; the backlight only toggles its lamp.
+//  - The logger: 'c' stops the stream and answers nothing. 'r' and 'w' with "E" in byte 2 and
+//    a 24-bit address in bytes 3-5 are echoed; 'r' then sends the byte at that address, 'w'
+//    stores byte 6 there. 'P' is echoed and starts a transfer of the memory from address 0 in
+//    65-byte blocks (64 bytes and their 8-bit sum): 'y' asks for the next block, 'n' for the
+//    same again, 'Q' ends the transfer (outside a transfer 'Q' is the RECALL key).
 //
 // The level: an ambient level wandering between about 45 and 65 dB with occasional events of a
 // few seconds up to about 95 dB, smoothed by the FAST or SLOW time weighting; C weighting reads
@@ -47,6 +52,12 @@ public:
         bool noEcho = false;
         bool silent = false;
         int answerDelayMs = 0;
+        // The logger transfer
+        int badBlockEvery = 0;     // every n-th block sent with a wrong sum; 0: none
+        int cutBlock = -1;         // this block is sent short (its first 30 bytes) once
+        int extraBlockAfter = -1;  // after this block the next one follows unasked
+        int stopAfterBlocks = -1;  // the meter goes quiet after this many blocks of a transfer
+        int readAnswerBytes = 1;   // bytes sent after the echo of 'r' (0 or 2: a faulty answer)
     };
 
     explicit MeterEmulator(const QDateTime& clockStart = QDateTime::currentDateTime(),
@@ -80,6 +91,10 @@ public:
 
     // The display frame the meter would send now.
     QByteArray liveFrame() const;
+    // Block k of the memory as the transfer sends it: 64 bytes and their 8-bit sum.
+    QByteArray memoryBlock(int k) const;
+    bool transferring() const { return transferBlock_ >= 0; }
+    int blocksSent() const { return blocksSent_; }
 
     // State, for tests and the demo.
     bool streaming() const { return streaming_; }
@@ -108,6 +123,8 @@ private:
     void processUntil(qint64 us);
     void handleFrame(const QByteArray& frame, qint64 us);
     void applyKey(char letter, qint64 us);
+    void handleLogger(const QByteArray& frame, qint64 answerAt);
+    void sendBlock(qint64 at);
     void queueOut(const QByteArray& bytes, qint64 fromUs);
     void stepLevel(qint64 us);
     void logTick(qint64 us);
@@ -126,6 +143,10 @@ private:
     quint64 sent_ = 0;
     bool streaming_ = false;
     int frameNo_ = 0;
+    int transferBlock_ = -1;  // block the transfer is at; -1 outside a transfer
+    int blocksSent_ = 0;
+    int transferSent_ = 0;  // blocks sent since the transfer began
+    bool cutDone_ = false;
 
     LoggerMemory memory_;
     bool full_ = false;

@@ -1,6 +1,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 
 #include <cstdio>
 
@@ -44,7 +45,31 @@ int main(int argc, char** argv) {
                                      QStringLiteral("S"));
     const QCommandLineOption demoData(
         QStringLiteral("demo-data"), QStringLiteral("Start with recorded data sets and readings."));
-    for (const auto& o : {device, log, noise, bad, noEcho, slow, silence, seconds, demoData})
+    const QCommandLineOption memory(
+        QStringLiteral("memory"),
+        QStringLiteral("Start with the logger memory of FILE (a memory image, e.g. a .rec file)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption badBlock(
+        QStringLiteral("bad-block"),
+        QStringLiteral("Send every N-th logger block with a wrong checksum."), QStringLiteral("N"));
+    const QCommandLineOption cutBlock(QStringLiteral("cut-block"),
+                                      QStringLiteral("Send logger block K short, once."),
+                                      QStringLiteral("K"));
+    const QCommandLineOption extraBlock(
+        QStringLiteral("extra-block"),
+        QStringLiteral("After logger block K send the next one unasked."), QStringLiteral("K"));
+    const QCommandLineOption stopBlocks(QStringLiteral("stop-after-blocks"),
+                                        QStringLiteral("Go quiet after sending N logger blocks."),
+                                        QStringLiteral("N"));
+    const QCommandLineOption cutOff(
+        QStringLiteral("cut-off-last-set"),
+        QStringLiteral("Damage the last data set as an interrupted recording leaves it."));
+    const QCommandLineOption setCount(
+        QStringLiteral("set-count"),
+        QStringLiteral("Write N as the header's data set count, whatever the sets."),
+        QStringLiteral("N"));
+    for (const auto& o : {device, log, noise, bad, noEcho, slow, silence, seconds, demoData, memory,
+                          badBlock, cutBlock, extraBlock, stopBlocks, cutOff, setCount})
         parser.addOption(o);
     parser.process(app);
 
@@ -56,6 +81,28 @@ int main(int argc, char** argv) {
     meter.faults.answerDelayMs = parser.value(slow).toInt();
     if (parser.isSet(demoData))
         meter.seedDemoData();
+    if (parser.isSet(memory)) {
+        QFile file(parser.value(memory));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "sonodesk-meter-sim: cannot read %s\n",
+                         qPrintable(parser.value(memory)));
+            return 1;
+        }
+        meter.memory().load(file.read(LoggerMemory::kSize));
+    }
+    const auto number = [&parser](const QCommandLineOption& o, int fallback) {
+        bool ok = false;
+        const int v = parser.value(o).toInt(&ok);
+        return parser.isSet(o) && ok ? v : fallback;
+    };
+    meter.faults.badBlockEvery = number(badBlock, 0);
+    meter.faults.cutBlock = number(cutBlock, -1);
+    meter.faults.extraBlockAfter = number(extraBlock, -1);
+    meter.faults.stopAfterBlocks = number(stopBlocks, -1);
+    if (parser.isSet(cutOff))
+        meter.memory().cutOffLastSet();
+    if (parser.isSet(setCount))
+        meter.memory().setSetCount(number(setCount, 0));
 
     PtyServer server(meter);
     const bool ok =
