@@ -173,6 +173,7 @@ TfrmGraph::TfrmGraph(GraphHost& host, QWidget* parent) : QWidget(parent), host_(
     Grid2->setEditTriggers(QAbstractItemView::NoEditTriggers);
     Grid2->setSelectionBehavior(QAbstractItemView::SelectRows);
     Grid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    Grid2->setWordWrap(false);
     connect(Grid2, &QTableWidget::itemSelectionChanged, this, &TfrmGraph::Grid2Click);
 
     Slider1->OnValueChange1 = [this] { Slider1ValueChange1(); };
@@ -749,6 +750,8 @@ void TfrmGraph::setDataSets(const DataSetCollection* sets) {
         for (int c = 0; c < cells.size(); ++c)
             Grid2->setItem(i, c, new QTableWidgetItem(cells[c]));
     }
+    // Dates and times read whole, whatever the locale writes.
+    Grid2->resizeColumnsToContents();
     if (n > 0)
         Grid2->setCurrentCell(0, 0);
 }

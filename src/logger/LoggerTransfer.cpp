@@ -29,8 +29,8 @@ bool LoggerSession::SendLoggerCommand() {
     for (int attempt = 0; attempt < 3; ++attempt) {
         port_.PurgeReceive();
         port_.WriteText(wanted);
-        clock_.delay(200);
-        if (port_.BytesWaiting() < 8)
+        // The echo is judged as soon as it is whole, at the latest after 200 ms.
+        if (!port_.WaitForBytes(8, kEchoWaitMs))
             continue;
         char echo[8];
         port_.ReadBytes(echo, 8, true);
@@ -58,8 +58,14 @@ void LoggerSession::setAddressFrame(char letter, int address, int value) {
 
 int LoggerSession::readHeaderByte(int address) {
     setAddressFrame('r', address, 0);
+    const qint64 sent = clock_.msecs();
     if (!SendLoggerCommand())
         return -1;
+    // The byte follows the echo within the echo's 200 ms; a few byte times more show whether
+    // anything else follows it.
+    const qint64 left = kEchoWaitMs - (clock_.msecs() - sent);
+    port_.WaitForBytes(1, static_cast<int>(std::clamp<qint64>(left, 1, kEchoWaitMs)));
+    clock_.delay(kSettleMs);
     // Exactly the one byte asked for: none or more is a line that cannot be trusted.
     if (port_.BytesWaiting() != 1)
         return -1;

@@ -59,6 +59,9 @@ public:
     // How long a partial block may stay incomplete before it is asked for again.
     static constexpr int kPartialBlockMs = 1500;
     static constexpr int kMaxBlockErrors = 20;
+    static constexpr int kEchoWaitMs = 200;
+    // After a header byte: ten byte times on a 9600-baud line.
+    static constexpr int kSettleMs = 10;
 
 private:
     void setAddressFrame(char letter, int address, int value);
