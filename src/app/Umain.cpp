@@ -47,8 +47,8 @@ namespace {
 // Commands whose features have not landed yet: they exist with their names, captions and hints
 // but stay disabled, whatever the enabling rules ask.
 const QStringList kNotYetAvailable = {
-    QStringLiteral("Print1"), QStringLiteral("EraseMemory1"), QStringLiteral("Setup1"),
-    QStringLiteral("Cali1"),  QStringLiteral("RECALL1"),      QStringLiteral("btnPrint"),
+    QStringLiteral("Print1"),
+    QStringLiteral("btnPrint"),
 };
 
 QPrinter& sharedPrinter() {
@@ -68,13 +68,18 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     resize(938 * logicalDpiX() / 120, 693 * logicalDpiY() / 120);
 
     MeterEmulator* sim = options_.simMeter;
-    comm1_ = std::make_unique<TComPort>([sim, &clock](const QString& device) {
+    const auto opener = [sim, &clock](const QString& device) {
         if (sim && device == MeterLink::deviceNameFor(simPortName()))
             return openSimDevice(*sim, clock);
         return openSerialDevice(device);
-    });
+    };
+    comm1_ = std::make_unique<TComPort>(opener);
     comm1_->setObjectName(QStringLiteral("Comm1"));
     comm1_->OnError = abortOnComError;
+    // The setup window's own port on the same device.
+    comm2_ = std::make_unique<TComPort>(opener);
+    comm2_->setObjectName(QStringLiteral("Comm2"));
+    comm2_->OnError = abortOnComError;
     link_ = std::make_unique<MeterLink>(appState(), clock, *comm1_, static_cast<LinkView&>(*this));
     maxMinTimer_ = clock.createTimer();
     maxMinTimer_->setInterval(500);
@@ -198,14 +203,18 @@ void TfrmMain::buildMenus() {
     QMenu* logger = top("DataLogger1", "&Data Logger");
     connect(add(logger, "LoadData1", "Load Data"), &QAction::triggered, this,
             &TfrmMain::LoadData1Click);
-    add(logger, "EraseMemory1", "Erase Memory");
-    add(logger, "Setup1", "Setup")->setVisible(false);
-    add(logger, "Cali1", "Cali")->setVisible(false);
+    connect(add(logger, "EraseMemory1", "Erase Memory"), &QAction::triggered, this,
+            &TfrmMain::EraseMemory1Click);
+    // Setting the clock and the interval is everyday work; calibration is for the service bench.
+    connect(add(logger, "Setup1", "Setup"), &QAction::triggered, this, &TfrmMain::Setup1Click);
+    QAction* cali = add(logger, "Cali1", "Cali");
+    cali->setVisible(options_.service);
+    connect(cali, &QAction::triggered, this, &TfrmMain::Cali1Click);
 
     // RECALL is a top-level command of its own, with no items.
     QAction* recall = menuBar()->addAction(QStringLiteral("RECALL"));
     recall->setObjectName(QStringLiteral("RECALL1"));
-    recall->setEnabled(false);
+    connect(recall, &QAction::triggered, this, &TfrmMain::RECALL1Click);
     actions_.insert(QStringLiteral("RECALL1"), recall);
 
     QMenu* view = top("View1", "&View");

@@ -10,6 +10,7 @@
 #include "graph/Ugraph.h"
 #include "link/MeterLink.h"
 #include "logger/DataSetCollection.h"
+#include "logger/Usetup.h"
 
 class Clock;
 class ClockTimer;
@@ -27,6 +28,7 @@ class TComPort;
 class TfrmAbout;
 class TfrmPanel;
 class TfrmList;
+class TfrmDataCapture;
 
 // How the main window is started: the command line's ports, the simulated meter, and where the
 // settings and documents live.
@@ -36,6 +38,7 @@ struct MainOptions {
     bool listSystemPorts = true;
     std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
     QString documentsFolder;  // default: the user's documents folder
+    bool service = false;     // the factory sequence and calibration are shown
 };
 
 // The model the file filters name: "NX880245" for that model, "NX410" for any other.
@@ -100,6 +103,14 @@ public:
     // The DataLogger graph window, made when missing, shown normal.
     TfrmGraph* dataLoggerWindow();
     LoggerData& loggerData() { return logger_; }
+    void EraseMemory1Click();
+    void Setup1Click();
+    void Cali1Click();
+    void RECALL1Click();
+    void SaveCaptureFile(TfrmDataCapture* window);
+    void OpenCaptureFile();
+    TfrmSetup* frmSetup() const { return frmSetup_; }
+    TComPort& Comm2() { return *comm2_; }
     // The widget of the active child window, if any.
     QWidget* activeChild() const;
     TfrmGraph* frmGraph() const { return frmGraph_; }
@@ -145,6 +156,8 @@ private:
     Clock& clock_;
     MainOptions options_;
     std::unique_ptr<TComPort> comm1_;
+    std::unique_ptr<TComPort> comm2_;
+    QPointer<TfrmSetup> frmSetup_;
     std::unique_ptr<MeterLink> link_;
     std::unique_ptr<ClockTimer> maxMinTimer_;
     QPointer<TfrmAbout> splash_;
@@ -154,6 +167,7 @@ private:
     QMdiArea* mdi_ = nullptr;
     QPointer<QMdiSubWindow> panelSub_;
     QMdiSubWindow* addGraphWindow(TfrmGraph* graph);
+    QMdiSubWindow* addCaptureWindow(TfrmDataCapture* window);
     QString fileFolder() const;
     // The range dialog, then write(range, progress) under the progress dialog.
     void exportWithProgress(int count,

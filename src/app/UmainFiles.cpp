@@ -16,6 +16,7 @@
 #include "files/ListGridModel.h"
 #include "files/TableToGraph.h"
 #include "files/TextFiles.h"
+#include "files/Udatacapture.h"
 #include "files/Ulist.h"
 #include "files/UopenSave.h"
 #include "files/Uscope.h"
@@ -83,6 +84,8 @@ void TfrmMain::Open1Click() {
         OpenDataSetCollection();
     else if (choice == TfrmOpenSave::mrNo)
         OpenSingleDataFile();
+    else if (choice == TfrmOpenSave::mrNoToAll)
+        OpenCaptureFile();
 }
 
 void TfrmMain::OpenSingleDataFile() {
@@ -115,6 +118,8 @@ void TfrmMain::Save1Click() {
         } else {
             SaveGraph(graph);
         }
+    } else if (auto* capture = qobject_cast<TfrmDataCapture*>(child)) {
+        SaveCaptureFile(capture);
     }
 }
 

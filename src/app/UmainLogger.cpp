@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSaveFile>
@@ -12,6 +13,8 @@
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/Guard.h"
+#include "files/CaptureFile.h"
+#include "files/Udatacapture.h"
 #include "files/Uinfo.h"
 #include "files/Uscope.h"
 #include "graph/PESGraph.h"
@@ -19,6 +22,9 @@
 #include "logger/CollectionFile.h"
 #include "logger/LoggerTransfer.h"
 #include "logger/MemoryImageParser.h"
+#include "logger/StoredReadings.h"
+#include "logger/Ucali.h"
+#include "logger/Usetup.h"
 
 namespace {
 
@@ -234,4 +240,128 @@ void TfrmMain::OpenDataSetCollection() {
     QString error;
     if (!logger::writeTempFile(appState().DataFolder, file.image, file.lastAddress, &error))
         Dialogs::instance().error(error);
+}
+
+void TfrmMain::EraseMemory1Click() {
+    if (appState().MeterRecording) {
+        Dialogs::instance().message(QStringLiteral(
+            "The meter is recording data, please stop recording before erasing data."));
+        return;
+    }
+    if (Dialogs::instance().question(QStringLiteral("Are you sure to erase memory ?"),
+                                     Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+        return;
+    try {
+        link_->sendKey('e');
+    } catch (const EAbort&) {
+    }
+}
+
+void TfrmMain::Setup1Click() {
+    if (frmSetup_) {
+        if (QMdiSubWindow* sub = subWindowOf(frmSetup_))
+            sub->showNormal();
+        return;
+    }
+    auto* setup = new TfrmSetup(*link_, *comm2_, clock_, options_.service);
+    frmSetup_ = setup;
+    QMdiSubWindow* sub = mdi_->addSubWindow(setup);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(windowIcon());
+    sub->resize(sub->sizeHint().expandedTo(QSize(460, 560)));
+    sub->move(std::max(0, (mdi_->width() - sub->width()) / 2),
+              std::max(0, (mdi_->height() - sub->height()) / 2));
+    sub->show();
+}
+
+void TfrmMain::Cali1Click() {
+    AppState& st = appState();
+    while (st.TimerBusy)
+        QCoreApplication::processEvents();
+    link_->mainTimer().stop();
+    while (st.ReceiveBusy)
+        QCoreApplication::processEvents();
+    // The watchdog comes back however the dialog ends; the live frames go on meanwhile.
+    ScopeExit restart([this] { link_->mainTimer().start(); });
+    TfrmCali dialog(*comm1_, this);
+    dialog.exec();
+}
+
+void TfrmMain::RECALL1Click() {
+    AppState& st = appState();
+    auto* window = qobject_cast<TfrmDataCapture*>(st.DataCaptureWindow);
+    if (window) {
+        if (QMdiSubWindow* sub = subWindowOf(window))
+            sub->showNormal();
+    } else {
+        window = new TfrmDataCapture;
+        st.DataCaptureWindow = window;
+        addCaptureWindow(window);
+    }
+    window->clearReadings();
+    clock_.delay(100);
+    if (!st.Connected) {
+        Dialogs::instance().message(QStringLiteral("There is no connection with Quietex1 !"));
+        return;
+    }
+    if (st.MeterRecording) {
+        Dialogs::instance().message(QStringLiteral(
+            "The Quietex1 is recording data, please stop recording before loading data."));
+        return;
+    }
+    QByteArray header;
+    {
+        QuietLink quiet(*link_);
+        logger::LoggerSession session(*comm1_, clock_, st.loggerFrame);
+        logger::TransferView silent;
+        try {
+            header = session.RecallHeader(silent);
+        } catch (const EAbort&) {
+        }
+    }
+    const std::vector<logger::StoredReading> readings = logger::storedReadings(header);
+    QPointer<TfrmDataCapture> alive(window);
+    for (std::size_t k = 0; k < readings.size() && alive; ++k)
+        window->setReading(static_cast<int>(k) + 1, logger::storedReadingRow(readings[k]));
+}
+
+QMdiSubWindow* TfrmMain::addCaptureWindow(TfrmDataCapture* window) {
+    QMdiSubWindow* sub = mdi_->addSubWindow(window);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowIcon(windowIcon());
+    sub->resize(window->size() + (sub->size() - sub->contentsRect().size()));
+    // Whichever capture window closes, the next RECALL makes a new one.
+    connect(window, &TfrmDataCapture::closed, this, [] { appState().DataCaptureWindow = nullptr; });
+    sub->show();
+    mdi_->setActiveSubWindow(sub);
+    return sub;
+}
+
+void TfrmMain::SaveCaptureFile(TfrmDataCapture* window) {
+    QString selected;
+    const QString path = Dialogs::instance().saveFileName(QStringLiteral("Save"), fileFolder(),
+                                                          QStringLiteral(" CAP file(*.CAP)|*.CAP"),
+                                                          &selected, QStringLiteral("CAP"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeCaptureFile(path, window->readings(kCaptureRows), &error))
+        Dialogs::instance().error(
+            QStringLiteral("Cannot save %1: %2").arg(QDir::toNativeSeparators(path), error));
+}
+
+void TfrmMain::OpenCaptureFile() {
+    const QString path = Dialogs::instance().openFileName(
+        QStringLiteral("Open"), fileFolder(),
+        QStringLiteral("Capture file(*.CAP,only for %1)|*.CAP").arg(modelVariant()));
+    if (path.isEmpty())
+        return;
+    const auto rows = readCaptureFile(path);
+    if (!rows)
+        return;
+    auto* window = new TfrmDataCapture;
+    window->setWindowTitle(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    for (std::size_t r = 0; r < rows->size(); ++r)
+        window->setReading(static_cast<int>(r) + 1, (*rows)[r], QString::number(r + 1));
+    addCaptureWindow(window);
 }

@@ -51,8 +51,13 @@ int main(int argc, char** argv) {
     const QCommandLineOption demo(
         QStringLiteral("demo"),
         QStringLiteral("Lists the built-in simulated meter first, so SonoDesk runs without one."));
+    const QCommandLineOption service(
+        QStringLiteral("service"),
+        QStringLiteral("Shows the factory functions: the setup window's full sequence and the "
+                       "calibration dialog (for the service bench)."));
     parser.addOption(port);
     parser.addOption(demo);
+    parser.addOption(service);
     parser.process(app);
 
     auto* dialogs = new QtDialogs;
@@ -62,6 +67,7 @@ int main(int argc, char** argv) {
     std::unique_ptr<MeterEmulator> sim;
     MainOptions options;
     options.extraPorts = parser.values(port);
+    options.service = parser.isSet(service);
     if (parser.isSet(demo)) {
         sim = std::make_unique<MeterEmulator>(
             QDateTime::currentDateTime(),

@@ -21,8 +21,6 @@ TfrmOpenSave::TfrmOpenSave(QWidget* parent) : QDialog(parent) {
     btnOpenCapture = add("btnOpenCapture", "Open Capture File", 112, mrNoToAll);
     btnOpenCapture->setVisible(false);
     Button1 = add("Button1", "Cancel", 162, mrCancel);
-    // Capture files come with the recall window.
-    btnOpenCapture->setEnabled(false);
 }
 
 void TfrmOpenSave::setUpForOpen(bool decimalComma) {

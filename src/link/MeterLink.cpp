@@ -408,3 +408,49 @@ QuietLink::~QuietLink() {
     link_.Delay(100);
     link_.mainTimer_->start();
 }
+
+SetupPort::SetupPort(MeterLink& link, TComPort& comm2) : link_(link), comm2_(comm2) {}
+
+bool SetupPort::open() {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        link_.waitWhile(link_.state_.TimerBusy);
+        link_.mainTimer_->stop();
+        link_.waitWhile(link_.state_.ReceiveBusy);
+        try {
+            link_.comm1_.Close();
+            link_.Delay(5000);
+            comm2_.Close();
+            comm2_.setDeviceName(link_.comm1_.DeviceName());
+            comm2_.setOnRxChar(nullptr);
+            comm2_.Open();
+        } catch (const EAbort&) {
+        } catch (const EComError&) {
+        }
+        if (comm2_.Active())
+            return true;
+    }
+    return false;
+}
+
+SetupPort::~SetupPort() {
+    bool closed = true;
+    try {
+        comm2_.Close();
+    } catch (const EAbort&) {
+        closed = false;
+    } catch (const EComError&) {
+        closed = false;
+    }
+    if (closed)
+        MeterLink::OpenPortQuietly(link_.comm1_);
+    try {
+        link_.state_.ReceiveBuffer.clear();
+        if (link_.comm1_.Active()) {
+            link_.state_.commandFrame.setLetter('a');
+            link_.sendAsText(link_.state_.commandFrame);
+        }
+    } catch (const EAbort&) {
+    } catch (const EComError&) {
+    }
+    link_.mainTimer_->start();
+}

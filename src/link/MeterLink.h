@@ -84,6 +84,7 @@ public:
 
 private:
     friend class QuietLink;
+    friend class SetupPort;
     void waitWhile(const bool& flag);
     void reopenLostDevice();
     void handshake();
@@ -109,4 +110,21 @@ public:
 private:
     MeterLink& link_;
     std::function<void(TComPort*)> handler_;
+};
+
+// Moves the device from the live link's port to a port of its own (the setup window's Comm2):
+// open() stops the watchdog, closes Comm1, gives the meter 5 s and opens the other port on the
+// same device (three tries). On every way out the other port is closed, Comm1 reopened, the
+// stream asked for with 'a' and the watchdog restarted.
+class SetupPort {
+public:
+    SetupPort(MeterLink& link, TComPort& comm2);
+    ~SetupPort();
+    SetupPort(const SetupPort&) = delete;
+    SetupPort& operator=(const SetupPort&) = delete;
+    bool open();
+
+private:
+    MeterLink& link_;
+    TComPort& comm2_;
 };

@@ -76,7 +76,16 @@ int LoggerSession::readHeaderByte(int address) {
 
 bool LoggerSession::writeHeaderByte(int address, int value) {
     setAddressFrame('w', address, value);
-    return SendLoggerCommand();
+    const qint64 sent = clock_.msecs();
+    if (!SendLoggerCommand())
+        return false;
+    // A meter that answers the written byte after the echo sends it within the echo's 200 ms;
+    // it must not be taken for the start of the next answer.
+    const qint64 left = kEchoWaitMs - (clock_.msecs() - sent);
+    if (port_.WaitForBytes(1, static_cast<int>(std::clamp<qint64>(left, 1, kEchoWaitMs))))
+        clock_.delay(kSettleMs);
+    port_.PurgeReceive();
+    return true;
 }
 
 int LoggerSession::ReadUsedMemorySize() {
@@ -90,17 +99,13 @@ int LoggerSession::ReadUsedMemorySize() {
     return last + 1;
 }
 
-Download LoggerSession::DownloadMemoryImage(TransferView& view) {
-    Download d;
-    view.showInfo();
+void LoggerSession::quietLine() {
     port_.PurgeReceive();
     clock_.delay(300);
-
     // Stop the stream and drain what was still on its way.
     writeLetter('c');
     const qint64 t = clock_.msecs();
     clock_.delay(1000);
-    view.closeInfo();
     do {
         const int waiting = port_.BytesWaiting();
         if (waiting == 0)
@@ -110,25 +115,21 @@ Download LoggerSession::DownloadMemoryImage(TransferView& view) {
         port_.PurgeReceive();
         clock_.delay(500);
     } while (clock_.msecs() - t <= 6000);
+}
 
-    int size = ReadUsedMemorySize();
-    d.lastAddress = size - 1;
-    if (size > kMaxUsedSize || size < kMinUsedSize) {
-        d.code = kBadSize;
-        return d;
-    }
-    size = (size + kBlockData - 1) / kBlockData * kBlockData;
-    frame_.setLetter('P');
-    if (!SendLoggerCommand()) {
-        d.code = kNoEcho;
-        return d;
-    }
-    d.image.reserve(size + kBlockData);
+int LoggerSession::receiveBlocks(int size, QByteArray& image, TransferView& view) {
+    image.reserve(size + kBlockData);
     view.startProgress(size);
     struct EndProgress {
         TransferView& v;
         ~EndProgress() { v.endProgress(); }
     } endProgress{view};
+    const auto cancelled = [&](int received) {
+        if (view.progress(received))
+            return false;
+        writeLetter('Q');
+        return true;
+    };
 
     int received = 0, errors = 0;
     qint64 t0 = clock_.msecs();
@@ -144,18 +145,15 @@ Download LoggerSession::DownloadMemoryImage(TransferView& view) {
             t0 = clock_.msecs();
             if (!checksumOk(block)) {
                 ++errors;
-                if (!view.progress(received)) {
-                    writeLetter('Q');
-                    d.code = kCancelled;
-                    return d;
-                }
+                if (cancelled(received))
+                    return kCancelled;
                 writeLetter('n');
                 continue;
             }
-            d.image.append(block.constData(), kBlockData);
+            image.append(block.constData(), kBlockData);
             received += kBlockData;
             if (received >= size) {
-                // All that is used has come: end now instead of asking for more.
+                // All that is needed has come: end now instead of asking for more.
                 writeLetter('Q');
                 break;
             }
@@ -166,22 +164,16 @@ Download LoggerSession::DownloadMemoryImage(TransferView& view) {
                 if (port_.WaitForBytes(1, 100))
                     break;
             }
-            if (!view.progress(received)) {
-                writeLetter('Q');
-                d.code = kCancelled;
-                return d;
-            }
+            if (cancelled(received))
+                return kCancelled;
             t0 = clock_.msecs();
         } else if (waiting > 0 && clock_.msecs() - t0 > kPartialBlockMs) {
             // A block cut short: drop it and ask for it again.
             QByteArray drop(waiting, '\0');
             port_.ReadBytes(drop.data(), waiting, true);
             ++errors;
-            if (!view.progress(received)) {
-                writeLetter('Q');
-                d.code = kCancelled;
-                return d;
-            }
+            if (cancelled(received))
+                return kCancelled;
             writeLetter('n');
             t0 = clock_.msecs();
         } else {
@@ -191,8 +183,42 @@ Download LoggerSession::DownloadMemoryImage(TransferView& view) {
             port_.WaitForBytes(kBlockBytes, static_cast<int>(std::clamp<qint64>(until, 1, 50)));
         }
     }
-    d.code = received < size ? kShortTransfer : kOk;
+    return received < size ? kShortTransfer : kOk;
+}
+
+Download LoggerSession::DownloadMemoryImage(TransferView& view) {
+    Download d;
+    view.showInfo();
+    struct CloseInfo {
+        TransferView& v;
+        ~CloseInfo() { v.closeInfo(); }
+    } closeInfo{view};
+    quietLine();
+    view.closeInfo();
+    int size = ReadUsedMemorySize();
+    d.lastAddress = size - 1;
+    if (size > kMaxUsedSize || size < kMinUsedSize) {
+        d.code = kBadSize;
+        return d;
+    }
+    size = (size + kBlockData - 1) / kBlockData * kBlockData;
+    frame_.setLetter('P');
+    if (!SendLoggerCommand()) {
+        d.code = kNoEcho;
+        return d;
+    }
+    d.code = receiveBlocks(size, d.image, view);
     return d;
+}
+
+QByteArray LoggerSession::RecallHeader(TransferView& view) {
+    quietLine();
+    frame_.setLetter('P');
+    SendLoggerCommand();  // a missing echo only means that no block will come
+    QByteArray buffer;
+    const int code = receiveBlocks(kHeaderBytes, buffer, view);
+    writeLetter('X');
+    return code == kOk && buffer.size() >= kHeaderBytes ? buffer.left(kHeaderBytes) : QByteArray();
 }
 
 std::array<std::pair<int, int>, 5> repairWrites(int badSetIndex, int badSetEnd) {

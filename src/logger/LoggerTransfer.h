@@ -53,6 +53,10 @@ public:
     int ReadUsedMemorySize();
     // Quiets the line, reads the used size and receives the memory up to it.
     Download DownloadMemoryImage(TransferView& view);
+    // The header area (the first 1024 bytes, with the readings stored with MEM) by the same
+    // block transfer, then 'X'; empty when it did not all come.
+    QByteArray RecallHeader(TransferView& view);
+    static constexpr int kHeaderBytes = 1024;
 
     // How long the transfer waits for the next block before it gives up.
     static constexpr int kSilenceLimitMs = 3000;
@@ -65,6 +69,11 @@ public:
 
 private:
     void setAddressFrame(char letter, int address, int value);
+    // 'c', then what was on its way to us is drained (at most 6 s).
+    void quietLine();
+    // Receives blocks until size bytes have come ('Q' then), the line stays silent for 3 s or
+    // more than 20 blocks were bad; the result code.
+    int receiveBlocks(int size, QByteArray& image, TransferView& view);
 
     TComPort& port_;
     Clock& clock_;

@@ -43,7 +43,7 @@ void MeterEmulator::setLevelTenths(int tenths) {
 }
 
 QDateTime MeterEmulator::clockAt(qint64 us) const {
-    return clockStart_.addMSecs(us / 1000);
+    return clockStart_.addMSecs(us / 1000 + clockShiftMs_);
 }
 
 std::uint8_t MeterEmulator::modeByte() const {
@@ -168,6 +168,8 @@ void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
         return;
     }
     transferBlock_ = -1;
+    if (handleSetup(frame, us, answerAt))
+        return;
     switch (letter) {
         case 'r':
         case 'w':
@@ -268,10 +270,96 @@ void MeterEmulator::handleLogger(const QByteArray& frame, qint64 answerAt) {
     if (!faults.noEcho)
         queueOut(frame, answerAt);
     if (letter == 'w') {
-        memory_.bytes()[address] = static_cast<char>(byte(6));
+        // A cell that does not work keeps its old value.
+        if (address != faults.badCell)
+            memory_.bytes()[address] = static_cast<char>(byte(6));
+        queueOut(QByteArray(1, static_cast<char>(byte(6))), answerAt);
         return;
     }
-    queueOut(QByteArray(std::max(0, faults.readAnswerBytes), memory_.bytes()[address]), answerAt);
+    const char value =
+        address == faults.badCell ? static_cast<char>(0x5A) : memory_.bytes()[address];
+    queueOut(QByteArray(std::max(0, faults.readAnswerBytes), value), answerAt);
+}
+
+bool MeterEmulator::handleSetup(const QByteArray& frame, qint64 us, qint64 answerAt) {
+    const auto byte = [&frame](int i) { return static_cast<std::uint8_t>(frame[i]); };
+    const QByteArray body = frame.mid(1, 6);
+    const auto echo = [&] {
+        if (!faults.noEcho)
+            queueOut(frame, answerAt);
+    };
+    if (expectClock_) {
+        expectClock_ = false;
+        const QDate date(2000 + fromBcd(byte(1)), fromBcd(byte(2)), fromBcd(byte(3)));
+        const QTime time(fromBcd(byte(4)), fromBcd(byte(5)), fromBcd(byte(6)));
+        if (date.isValid() && time.isValid()) {
+            streaming_ = false;
+            echo();
+            clockShiftMs_ = 0;
+            clockShiftMs_ = clockAt(us).msecsTo(QDateTime(date, time));
+            return true;
+        }
+    }
+    if (body.startsWith("rtc")) {
+        streaming_ = false;
+        echo();
+        expectClock_ = true;
+        return true;
+    }
+    if (body.startsWith("int")) {
+        streaming_ = false;
+        echo();
+        memory_.setIntervalSeconds(fromBcd(byte(4)) * 60 + fromBcd(byte(5)));
+        return true;
+    }
+    if (body.startsWith("boot")) {
+        streaming_ = false;
+        ++boots;
+        return true;
+    }
+    if (body.startsWith("erase")) {
+        streaming_ = false;
+        memory_.erase();
+        full_ = false;
+        return true;
+    }
+    if (body.startsWith("ti")) {
+        streaming_ = false;
+        if (faults.noTimeReply)
+            return true;
+        const QDateTime now = clockAt(us);
+        QByteArray reply(8, '\0');
+        reply[0] = static_cast<char>(toBcd(now.date().year() % 100));
+        reply[2] = static_cast<char>(toBcd(now.date().month()));
+        reply[3] = static_cast<char>(toBcd(now.date().day()));
+        reply[4] = static_cast<char>(toBcd(now.time().hour()));
+        reply[5] = static_cast<char>(toBcd(now.time().minute()));
+        reply[6] = static_cast<char>(toBcd(now.time().second()));
+        queueOut(reply, answerAt);
+        return true;
+    }
+    if (body.startsWith("Pi")) {
+        streaming_ = false;
+        echo();
+        queueOut(memoryBlock(0), answerAt);
+        return true;
+    }
+    if (body.startsWith("Qi"))
+        return true;
+    if (byte(1) == 'V') {
+        streaming_ = false;
+        if (!faults.noVersionReply) {
+            echo();
+            queueOut(QByteArray(1, static_cast<char>(firmwareVersion)), answerAt);
+        }
+        return true;
+    }
+    if (byte(1) == 'J') {
+        calibrationLo = byte(2);
+        calibrationHi = byte(3);
+        return true;
+    }
+    return false;
 }
 
 void MeterEmulator::applyKey(char letter, qint64 us) {

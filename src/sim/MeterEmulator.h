@@ -37,6 +37,14 @@
 //    stores byte 6 there. 'P' is echoed and starts a transfer of the memory from address 0 in
 //    65-byte blocks (64 bytes and their 8-bit sum): 'y' asks for the next block, 'n' for the
 //    same again, 'Q' ends the transfer (outside a transfer 'Q' is the RECALL key).
+//  - The setup: "rtc" (echoed) makes the next frame the clock: six BCD bytes (year, month, day,
+//    hour, minute, second), echoed, after which the meter's clock runs from there. "int" with BCD
+//    minutes and seconds (echoed) sets the logger interval of the next set; "boot" restarts (no
+//    answer). 'V' answers its echo and the firmware version in hundredths; "ti" answers eight
+//    bytes, the clock in BCD (year, -, month, day, hour, minute, second, -). "Pi" is echoed and
+//    answered with the first block only; "Qi" ends it. 'r' and 'w' answer their echo and the
+//    byte read or written (a memory test reads and writes 0x96 this way). "erase" erases
+//    without an echo; the key 'e' is echoed. 'J' keeps the calibration pair (Lo, Hi).
 //
 // The level: an ambient level wandering between about 45 and 65 dB with occasional events of a
 // few seconds up to about 95 dB, smoothed by the FAST or SLOW time weighting; C weighting reads
@@ -58,6 +66,10 @@ public:
         int extraBlockAfter = -1;  // after this block the next one follows unasked
         int stopAfterBlocks = -1;  // the meter goes quiet after this many blocks of a transfer
         int readAnswerBytes = 1;   // bytes sent after the echo of 'r' (0 or 2: a faulty answer)
+        // The setup
+        bool noVersionReply = false;  // 'V' gets no answer
+        bool noTimeReply = false;     // "ti" gets no answer
+        int badCell = -1;             // a memory address that does not keep what is written
     };
 
     explicit MeterEmulator(const QDateTime& clockStart = QDateTime::currentDateTime(),
@@ -94,6 +106,11 @@ public:
     // Block k of the memory as the transfer sends it: 64 bytes and their 8-bit sum.
     QByteArray memoryBlock(int k) const;
     bool transferring() const { return transferBlock_ >= 0; }
+    // The meter's own clock now (set by the clock frame).
+    QDateTime clockNow() const { return clockAt(nowUs_); }
+    int firmwareVersion = 123;                   // hundredths: 1.23
+    int calibrationLo = -1, calibrationHi = -1;  // the last 'J' pair
+    int boots = 0;
     int blocksSent() const { return blocksSent_; }
 
     // State, for tests and the demo.
@@ -124,6 +141,7 @@ private:
     void handleFrame(const QByteArray& frame, qint64 us);
     void applyKey(char letter, qint64 us);
     void handleLogger(const QByteArray& frame, qint64 answerAt);
+    bool handleSetup(const QByteArray& frame, qint64 us, qint64 answerAt);
     void sendBlock(qint64 at);
     void queueOut(const QByteArray& bytes, qint64 fromUs);
     void stepLevel(qint64 us);
@@ -143,7 +161,9 @@ private:
     quint64 sent_ = 0;
     bool streaming_ = false;
     int frameNo_ = 0;
-    int transferBlock_ = -1;  // block the transfer is at; -1 outside a transfer
+    bool expectClock_ = false;  // "rtc" came: the next frame is the clock
+    qint64 clockShiftMs_ = 0;   // the clock frame's time minus clockStart_ + elapsed
+    int transferBlock_ = -1;    // block the transfer is at; -1 outside a transfer
     int blocksSent_ = 0;
     int transferSent_ = 0;  // blocks sent since the transfer began
     bool cutDone_ = false;

@@ -71,7 +71,7 @@ const QByteArray kThreeRows =
 
 TEST_F(FilesUi, OpenOffersItsChoicesAndTheFilters) {
     QString single, capture;
-    bool captureShown = false, captureEnabled = true, setsEnabled = false;
+    bool captureShown = false, captureEnabled = false, setsEnabled = false;
     whenModal([&](QWidget* w) {
         EXPECT_EQ(w->windowTitle(), QStringLiteral("Open File"));
         single = child<QPushButton>(w, "btnOpenSingleSet")->text();
@@ -83,7 +83,7 @@ TEST_F(FilesUi, OpenOffersItsChoicesAndTheFilters) {
     main->Open1Click();
     EXPECT_EQ(single, QStringLiteral("Open single data file(*.TXT,*.CSV,*.GHF)"));
     EXPECT_TRUE(captureShown);
-    EXPECT_FALSE(captureEnabled);  // capture files come with the recall window
+    EXPECT_TRUE(captureEnabled);
     EXPECT_TRUE(setsEnabled);
     EXPECT_EQ(dialogs->lastFolder, appState().DataFolder);
     EXPECT_EQ(dialogs->lastFilter,
