@@ -27,6 +27,7 @@ protected:
         const QString ini = dir.filePath(QStringLiteral("NX330.ini"));
         o.openSettings = [ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); };
         o.documentsFolder = dir.filePath(QStringLiteral("Documents"));
+        o.service = service;
         main = std::make_unique<TfrmMain>(clock, o);
         main->resize(1100, 750);
         main->show();
@@ -41,6 +42,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    bool service = false;  // start as sonodesk --service
     VirtualClock clock{46366.25};
     MeterEmulator meter{QDateTime(QDate(2026, 12, 10), QTime(6, 0, 0)), 11};
     ScriptedDialogs* dialogs = nullptr;

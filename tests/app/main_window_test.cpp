@@ -33,7 +33,7 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         {"LoadData1", "Load Data", true, true, false},
         {"EraseMemory1", "Erase Memory", true, true, false},
         {"Setup1", "Setup", true, true, false},
-        {"Cali1", "Cali", true, false, false},
+        {"Cali1", "Cali", false, false, false},
         {"RECALL1", "RECALL", true, true, false},
         {"View1", "&View", true, true, false},
         {"ControlPanel1", "&Control Panel", true, true, true},
