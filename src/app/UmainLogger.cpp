@@ -332,6 +332,8 @@ QMdiSubWindow* TfrmMain::addCaptureWindow(TfrmDataCapture* window) {
     sub->resize(window->size() + (sub->size() - sub->contentsRect().size()));
     // Whichever capture window closes, the next RECALL makes a new one.
     connect(window, &TfrmDataCapture::closed, this, [] { appState().DataCaptureWindow = nullptr; });
+    sub->move(std::max(0, (mdi_->width() - sub->width()) / 2),
+              std::max(0, (mdi_->height() - sub->height()) / 2));
     sub->show();
     mdi_->setActiveSubWindow(sub);
     return sub;
