@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages SonoDesk needs to build, run and test; skips what is there.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libqcustomplot-dev
-          libqcustomplot2.1-qt6 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libqcustomplot2.1-qt6 libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -73,7 +73,8 @@ CollectionFile readCollectionFile(const QString& path) {
         f.error = QStringLiteral("it cannot be read");
         return f;
     }
-    f.image = file.read(kMaxFileBytes);
+    // No more than the file holds: read(max) would reserve the whole maximum first.
+    f.image = file.read(std::min(file.size(), kMaxFileBytes));
     f.lastAddress = imageLastAddress(f.image);
     if (f.lastAddress < 0) {
         f.error = QStringLiteral("it is shorter than 14 bytes");

@@ -298,7 +298,7 @@ TEST_F(LinkFixture, UnplugDropsTheConnectionAndReplugRestoresIt) {
     EXPECT_TRUE(view.enabled[LinkView::Command::BtnDataLogger]);
 }
 
-TEST_F(LinkFixture, ARepluggedComesBackWithoutTheUser) {
+TEST_F(LinkFixture, ARepluggedAdapterComesBackWithoutTheUser) {
     ASSERT_TRUE(startOn({QStringLiteral("meter")}));
     clock.advance(3000);
     ASSERT_TRUE(appState().Connected);
