@@ -68,7 +68,9 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
     resize(938 * logicalDpiX() / 120, 693 * logicalDpiY() / 120);
 
     MeterEmulator* sim = options_.simMeter;
-    const auto opener = [sim, &clock](const QString& device) {
+    const auto opener = [sim, &clock, custom = options_.openDevice](const QString& device) {
+        if (custom)
+            return custom(device);
         if (sim && device == MeterLink::deviceNameFor(simPortName()))
             return openSimDevice(*sim, clock);
         return openSerialDevice(device);

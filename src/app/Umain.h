@@ -9,6 +9,7 @@
 #include "files/TextFiles.h"
 #include "graph/Ugraph.h"
 #include "link/MeterLink.h"
+#include "link/TComPort.h"
 #include "logger/DataSetCollection.h"
 #include "logger/Usetup.h"
 
@@ -39,6 +40,8 @@ struct MainOptions {
     std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
     QString documentsFolder;  // default: the user's documents folder
     bool service = false;     // the factory sequence and calibration are shown
+    // Opens every device instead of the system's ports and the simulated meter (tests).
+    std::function<std::unique_ptr<ComDevice>(const QString&)> openDevice;
 };
 
 // The model the file filters name: "NX880245" for that model, "NX410" for any other.

@@ -149,7 +149,7 @@ void MeterEmulator::processUntil(qint64 us) {
             if (faults.badChecksumEvery > 0 && frameNo_ % faults.badChecksumEvery == 0)
                 frame[17] = static_cast<char>(frame[17] + 1);
             queueOut(frame, next);
-            nextFrameUs_ += kFramePeriodUs;
+            nextFrameUs_ += faults.framePeriodMs > 0 ? faults.framePeriodMs * 1000 : kFramePeriodUs;
         } else {
             logTick(next);
         }
@@ -188,7 +188,7 @@ void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
         case 'K':
             streaming_ = false;
             if (!faults.noEcho)
-                queueOut(QByteArrayLiteral("410\r"), answerAt);
+                queueOut(faults.modelAnswer, answerAt);
             return;
         case 'l':
         case 'L':

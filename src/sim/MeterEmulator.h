@@ -60,6 +60,8 @@ public:
         bool noEcho = false;
         bool silent = false;
         int answerDelayMs = 0;
+        int framePeriodMs = 0;                         // 0: about every 250 ms
+        QByteArray modelAnswer = QByteArray("410\r");  // the answer to 'K'; another model's too
         // The logger transfer
         int badBlockEvery = 0;     // every n-th block sent with a wrong sum; 0: none
         int cutBlock = -1;         // this block is sent short (its first 30 bytes) once

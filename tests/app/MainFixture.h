@@ -28,11 +28,14 @@ protected:
         o.openSettings = [ini] { return std::make_unique<QSettings>(ini, QSettings::IniFormat); };
         o.documentsFolder = dir.filePath(QStringLiteral("Documents"));
         o.service = service;
+        SetUpOptions(o);
         main = std::make_unique<TfrmMain>(clock, o);
         main->resize(1100, 750);
         main->show();
         main->FormShow();
     }
+    // Room for a fixture to change the options (a device opener of its own, say).
+    virtual void SetUpOptions(MainOptions&) {}
     void TearDown() override {
         main.reset();
         resetAppState();
