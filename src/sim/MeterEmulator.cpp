@@ -159,6 +159,7 @@ void MeterEmulator::processUntil(qint64 us) {
 
 void MeterEmulator::handleFrame(const QByteArray& frame, qint64 us) {
     receivedFrames.push_back(frame);
+    ++framesReceived_;
     if (receivedFrames.size() > kLogLimit)
         receivedFrames.pop_front();
     const char letter = frame[1];

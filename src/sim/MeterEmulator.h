@@ -114,6 +114,9 @@ public:
     int calibrationLo = -1, calibrationHi = -1;  // the last 'J' pair
     int boots = 0;
     int blocksSent() const { return blocksSent_; }
+    int framesSent() const { return frameNo_; }
+    // Frames the computer sent, counted past the receive log's limit.
+    quint64 framesReceived() const { return framesReceived_; }
 
     // State, for tests and the demo.
     bool streaming() const { return streaming_; }
@@ -163,6 +166,7 @@ private:
     quint64 sent_ = 0;
     bool streaming_ = false;
     int frameNo_ = 0;
+    quint64 framesReceived_ = 0;
     bool expectClock_ = false;  // "rtc" came: the next frame is the clock
     qint64 clockShiftMs_ = 0;   // the clock frame's time minus clockStart_ + elapsed
     int transferBlock_ = -1;    // block the transfer is at; -1 outside a transfer

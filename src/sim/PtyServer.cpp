@@ -63,7 +63,7 @@ void PtyServer::run(qint64 stopAfterMs, qint64 silentFromMs, qint64 silentForMs)
     std::size_t logged = 0;
     char buf[512];
     for (;;) {
-        const qint64 now = clock.elapsed();
+        const qint64 now = clock.elapsed() * speed_;
         if (stopAfterMs >= 0 && now >= stopAfterMs)
             return;
         if (silentFromMs >= 0)
@@ -72,8 +72,8 @@ void PtyServer::run(qint64 stopAfterMs, qint64 silentFromMs, qint64 silentForMs)
         ::poll(&p, 1, 2);
         const ssize_t n = ::read(fd_, buf, sizeof buf);
         if (n > 0)
-            meter_.hostWrite(QByteArray(buf, static_cast<int>(n)), clock.elapsed());
-        const qint64 ready = meter_.available(clock.elapsed());
+            meter_.hostWrite(QByteArray(buf, static_cast<int>(n)), clock.elapsed() * speed_);
+        const qint64 ready = meter_.available(clock.elapsed() * speed_);
         if (ready > 0) {
             const QByteArray out = meter_.read(ready);
             if (::write(fd_, out.constData(), static_cast<size_t>(out.size())) < 0 &&
@@ -84,7 +84,7 @@ void PtyServer::run(qint64 stopAfterMs, qint64 silentFromMs, qint64 silentForMs)
             // The list drops its oldest entries past its limit; log what is new.
             logged = std::min(logged, meter_.receivedFrames.size());
             for (; logged < meter_.receivedFrames.size(); ++logged)
-                std::fprintf(log_, "%lld %s\n", static_cast<long long>(clock.elapsed()),
+                std::fprintf(log_, "%lld %s\n", static_cast<long long>(clock.elapsed() * speed_),
                              meter_.receivedFrames[logged].toHex(' ').constData());
             std::fflush(log_);
         }

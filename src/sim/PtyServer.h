@@ -20,6 +20,8 @@ public:
     QString error() const { return error_; }
     // Logs every frame the meter receives, one line each with its time.
     void setLog(std::FILE* log) { log_ = log; }
+    // Runs the meter's time this many times faster than the wall clock (the line too).
+    void setSpeed(int speed) { speed_ = speed < 1 ? 1 : speed; }
     // Serves until stopAfterMs passes (forever when negative). silentFrom/silentForMs pull the
     // cable for a while.
     void run(qint64 stopAfterMs, qint64 silentFromMs = -1, qint64 silentForMs = 0);
@@ -31,4 +33,5 @@ private:
     QString slavePath_;
     QString error_;
     std::FILE* log_ = nullptr;
+    int speed_ = 1;
 };

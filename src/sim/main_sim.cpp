@@ -64,12 +64,16 @@ int main(int argc, char** argv) {
     const QCommandLineOption cutOff(
         QStringLiteral("cut-off-last-set"),
         QStringLiteral("Damage the last data set as an interrupted recording leaves it."));
+    const QCommandLineOption speed(
+        QStringLiteral("speed"),
+        QStringLiteral("Run the meter's time and the line N times faster (soak tests)."),
+        QStringLiteral("N"));
     const QCommandLineOption setCount(
         QStringLiteral("set-count"),
         QStringLiteral("Write N as the header's data set count, whatever the sets."),
         QStringLiteral("N"));
     for (const auto& o : {device, log, noise, bad, noEcho, slow, silence, seconds, demoData, memory,
-                          badBlock, cutBlock, extraBlock, stopBlocks, cutOff, setCount})
+                          badBlock, cutBlock, extraBlock, stopBlocks, cutOff, setCount, speed})
         parser.addOption(o);
     parser.process(app);
 
@@ -121,6 +125,7 @@ int main(int argc, char** argv) {
         }
         server.setLog(logFile);
     }
+    server.setSpeed(number(speed, 1));
     std::printf("%s\n", qPrintable(server.slavePath()));
     std::fflush(stdout);
 
@@ -132,6 +137,8 @@ int main(int argc, char** argv) {
     }
     const qint64 stopAfter = parser.isSet(seconds) ? parser.value(seconds).toLongLong() * 1000 : -1;
     server.run(stopAfter, silentFrom, silentFor);
+    std::fprintf(stderr, "sonodesk-meter-sim: %d frames sent, %llu frames received\n",
+                 meter.framesSent(), static_cast<unsigned long long>(meter.framesReceived()));
     if (logFile)
         std::fclose(logFile);
     return 0;
