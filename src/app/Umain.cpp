@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
 #include <QStandardPaths>
@@ -31,7 +32,12 @@
 #include "core/LocaleText.h"
 #include "core/Settings.h"
 #include "files/GraphFile.h"
+#include "files/GridPrint.h"
+#include "files/GridPrinter.h"
+#include "files/ListGridModel.h"
+#include "files/Udatacapture.h"
 #include "files/Ulist.h"
+#include "graph/GraphReport.h"
 #include "graph/PESGraph.h"
 #include "graph/Recording.h"
 #include "graph/UsetupRealTime.h"
@@ -44,14 +50,8 @@
 #include "sim/MeterEmulator.h"
 
 namespace {
-// Commands whose features have not landed yet: they exist with their names, captions and hints
-// but stay disabled, whatever the enabling rules ask.
-const QStringList kNotYetAvailable = {
-    QStringLiteral("Print1"),
-    QStringLiteral("btnPrint"),
-};
-
 QPrinter& sharedPrinter() {
+    // Printer Setup keeps its choice here for every later job.
     static QPrinter printer;
     return printer;
 }
@@ -100,6 +100,14 @@ TfrmMain::TfrmMain(Clock& clock, MainOptions options, QWidget* parent)
         // FormActivate of the children: tables become graphs only from a list window.
         if (!w)
             return;
+        // Lists, data capture windows and graphs print; graphs also make reports.
+        QWidget* child = w->widget();
+        const bool graph = qobject_cast<TfrmGraph*>(child) != nullptr;
+        const bool prints =
+            graph || qobject_cast<TfrmList*>(child) || qobject_cast<TfrmDataCapture*>(child);
+        action(QStringLiteral("Print1"))->setEnabled(prints);
+        button(QStringLiteral("btnPrint"))->setEnabled(prints);
+        action(QStringLiteral("ExportReport1"))->setEnabled(graph);
         if (qobject_cast<TfrmList*>(w->widget()))
             button(QStringLiteral("btnOutputToGraph"))->setEnabled(true);
         else if (qobject_cast<TfrmPanel*>(w->widget()) || qobject_cast<TfrmGraph*>(w->widget()))
@@ -167,8 +175,6 @@ void TfrmMain::buildMenus() {
         auto* a = menu->addAction(QString::fromUtf8(caption));
         a->setObjectName(QLatin1String(name));
         actions_.insert(QLatin1String(name), a);
-        if (kNotYetAvailable.contains(QLatin1String(name)))
-            a->setEnabled(false);
         return a;
     };
     auto sep = [this](QMenu* menu, const char* name) {
@@ -188,7 +194,12 @@ void TfrmMain::buildMenus() {
     connect(add(file, "Open1", "&Open"), &QAction::triggered, this, &TfrmMain::Open1Click);
     connect(add(file, "Save1", "&Save"), &QAction::triggered, this, &TfrmMain::Save1Click);
     sep(file, "N1");
-    add(file, "Print1", "&Print");
+    QAction* print = add(file, "Print1", "&Print");
+    print->setEnabled(false);  // until a window that prints is active
+    connect(print, &QAction::triggered, this, &TfrmMain::btnPrintClick);
+    QAction* report = add(file, "ExportReport1", "Export Report (PDF)...");
+    report->setEnabled(false);  // until a graph window is active
+    connect(report, &QAction::triggered, this, &TfrmMain::ExportReport1Click);
     connect(add(file, "PrinterSetup1", "&Printer Setup"), &QAction::triggered, this,
             &TfrmMain::PrinterSetup1Click);
     sep(file, "N2");
@@ -290,8 +301,6 @@ void TfrmMain::buildToolbar() {
         b->setToolTip(QLatin1String(hint));
         b->setIcon(glyphs::icon(kind));
         b->setAutoRaise(true);
-        if (kNotYetAvailable.contains(QLatin1String(name)))
-            b->setEnabled(false);
         bar->addWidget(b);
         buttons_.insert(QLatin1String(name), b);
         return b;
@@ -300,7 +309,9 @@ void TfrmMain::buildToolbar() {
             &TfrmMain::Open1Click);
     connect(add("SpeedButton2", "Save to file", glyphs::Kind::Save), &QToolButton::clicked, this,
             &TfrmMain::Save1Click);
-    add("btnPrint", "Print", glyphs::Kind::Print);
+    QToolButton* printButton = add("btnPrint", "Print", glyphs::Kind::Print);
+    printButton->setEnabled(false);
+    connect(printButton, &QToolButton::clicked, this, &TfrmMain::btnPrintClick);
     bar->addSeparator();
     connect(add("btnDataLogger", "Data Logger", glyphs::Kind::Logger), &QToolButton::clicked, this,
             &TfrmMain::LoadData1Click);
@@ -452,6 +463,60 @@ void TfrmMain::Contents1Click() {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
+bool TfrmMain::choosePrinter(QPrinter& printer) {
+    if (options_.choosePrinter)
+        return options_.choosePrinter(printer);
+    QPrintDialog dialog(&printer, this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void TfrmMain::btnPrintClick() {
+    QWidget* child = activeChild();
+    if (auto* list = qobject_cast<TfrmList*>(child)) {
+        if (!choosePrinter(sharedPrinter()))
+            return;
+        const ListGridModel& grid = list->grid();
+        printGridLines(sharedPrinter(),
+                       gridPrintLines([&grid](int c, int r) { return grid.Cells(c, r); },
+                                      grid.RowCount(), grid.ColCount(), GridRule::List));
+    } else if (auto* capture = qobject_cast<TfrmDataCapture*>(child)) {
+        if (!choosePrinter(sharedPrinter()))
+            return;
+        printGridLines(sharedPrinter(),
+                       gridPrintLines([capture](int c, int r) { return capture->cell(c, r); },
+                                      capture->rowCount() + 1, 6, GridRule::DataCapture));
+    } else if (auto* graph = qobject_cast<TfrmGraph*>(child)) {
+        PESGraph* chart = graph->chart();
+        {
+            // The print path's customisation shows no pages of its own; they come back after.
+            const FlagGuard fonts(chart->AllowFontPage, false);
+            const FlagGuard page1(chart->AllowPage1, false);
+            const FlagGuard page2(chart->AllowPage2, false);
+            const FlagGuard subsets(chart->AllowSubsetsPage, false);
+            chart->PEactions(PESGraph::sgCustomize);
+        }
+        chart->printer = &sharedPrinter();
+        chart->choosePrinter = [this](QPrinter& p) { return choosePrinter(p); };
+        chart->PEactions(PESGraph::sgPrintDialog);
+    }
+}
+
+void TfrmMain::ExportReport1Click() {
+    auto* graph = qobject_cast<TfrmGraph*>(activeChild());
+    if (!graph)
+        return;
+    QString selected;
+    const QString path = Dialogs::instance().saveFileName(
+        QStringLiteral("Export Report"), fileFolder(), QStringLiteral("PDF report(*.pdf)|*.PDF"),
+        &selected, QStringLiteral("PDF"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeGraphReport(*graph, path, clock_.now(), &error))
+        Dialogs::instance().error(
+            QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error));
+}
+
 void TfrmMain::PrinterSetup1Click() {
     QPageSetupDialog dialog(&sharedPrinter(), this);
     dialog.exec();
@@ -538,8 +603,6 @@ void TfrmMain::setCommandEnabled(Command c, bool on) {
             return;
     }
     if (!target)
-        return;
-    if (on && kNotYetAvailable.contains(target->objectName()))
         return;
     if (auto* a = qobject_cast<QAction*>(target))
         a->setEnabled(on);

@@ -23,6 +23,7 @@ class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QPrinter;
 class QSettings;
 class QToolButton;
 class TComPort;
@@ -40,6 +41,8 @@ struct MainOptions {
     std::function<std::unique_ptr<QSettings>()> openSettings;  // default: the real store
     QString documentsFolder;  // default: the user's documents folder
     bool service = false;     // the factory sequence and calibration are shown
+    // Confirms a print job instead of the platform's print dialog (tests print to PDF).
+    std::function<bool(QPrinter&)> choosePrinter;
     // Opens every device instead of the system's ports and the simulated meter (tests).
     std::function<std::unique_ptr<ComDevice>(const QString&)> openDevice;
 };
@@ -73,6 +76,10 @@ public:
     void Contents1Click();
     void ControlPanel1Click();
     void PrinterSetup1Click();
+    // Prints the active list, data capture or graph window.
+    void btnPrintClick();
+    // File > "Export Report (PDF)..." on the active graph window.
+    void ExportReport1Click();
     void ComboBoxDeviceNameChange(int index);
     void MaxMinTimerTimer();
     // DecodeLiveFrame: a good frame while connected.
@@ -179,6 +186,7 @@ private:
     QPointer<TfrmGraph> frmGraph_;
     LoggerData logger_;
     void repairLogger();
+    bool choosePrinter(QPrinter& printer);
     void setRunStop(bool run, bool stop);
     QMenu* windowMenu_ = nullptr;
     QHash<QString, QAction*> actions_;

@@ -51,7 +51,9 @@ void TfrmDataCapture::setReading(int row, const QStringList& cells, const QStrin
 }
 
 QString TfrmDataCapture::cell(int col, int row) const {
-    const QTableWidgetItem* item = row >= 1 ? Grid1->item(row - 1, col) : nullptr;
+    // Row 0 is the heading row.
+    const QTableWidgetItem* item =
+        row >= 1 ? Grid1->item(row - 1, col) : Grid1->horizontalHeaderItem(col);
     return item ? item->text() : QString();
 }
 

@@ -23,6 +23,7 @@ public:
     void clearReadings();
     // Columns 1..5 of row r (1-based); number, when given, goes into column 0.
     void setReading(int row, const QStringList& cells, const QString& number = QString());
+    // The text of a cell; row 0 is the heading row.
     QString cell(int col, int row) const;
     // Columns 1..5 of rows 1..count.
     std::vector<QStringList> readings(int count) const;

@@ -9,7 +9,7 @@
 namespace {
 
 constexpr char kMagic[4] = {'S', 'D', 'G', 'S'};
-constexpr quint16 kVersion = 1;
+constexpr quint16 kVersion = 2;
 // Far above any real graph, low enough that a forged block cannot ask for gigabytes.
 constexpr qint64 kMaxPoints = 100'000'000;
 // The chart draws one series; a few more leave room, billions are a forged block.
@@ -79,7 +79,7 @@ private:
     qint64 pos_ = 0;
 };
 
-bool readLook(Reader& r, GraphLook& l) {
+bool readLook(Reader& r, GraphLook& l, quint16 version) {
     qint32 n = 0;
     if (!(r.getString(l.mainTitle) && r.getString(l.subTitle) && r.getString(l.xAxisLabel) &&
           r.getString(l.yAxisLabel) && r.get(l.foreColor) && r.get(l.backColor) &&
@@ -108,7 +108,9 @@ bool readLook(Reader& r, GraphLook& l) {
            r.getEnum(l.zooming,
                      {ZoomStyle::None, ZoomStyle::Horizontal, ZoomStyle::HorzPlusVert}) &&
            r.getBool(l.scrollingHorzZoom) && r.getBool(l.scrollingVertZoom) &&
-           r.getBool(l.dataHotSpots);
+           r.getBool(l.dataHotSpots) &&
+           (version < 2 ||
+            (r.getString(l.titleFont) && r.getString(l.labelFont) && r.getString(l.axisFont)));
 }
 
 void writeLook(Writer& w, const GraphLook& l) {
@@ -138,6 +140,9 @@ void writeLook(Writer& w, const GraphLook& l) {
     w.putBool(l.scrollingHorzZoom);
     w.putBool(l.scrollingVertZoom);
     w.putBool(l.dataHotSpots);
+    w.putString(l.titleFont);
+    w.putString(l.labelFont);
+    w.putString(l.axisFont);
 }
 
 }  // namespace
@@ -272,7 +277,7 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
     quint16 version = 0, reserved = 0;
     r.get(version);
     r.get(reserved);
-    if (version != kVersion)
+    if (version < 1 || version > kVersion)
         return fail("unknown graph state version");
 
     GraphDocument d;
@@ -297,7 +302,7 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
         r.getEnum(d.scaleControlX, {ScaleControl::Automatic, ScaleControl::ManualMinAndMax}) &&
         r.get(d.manualMinX) && r.get(d.manualMaxX) &&
         r.getEnum(d.scaleControlY, {ScaleControl::Automatic, ScaleControl::ManualMinAndMax}) &&
-        r.get(d.manualMinY) && r.get(d.manualMaxY) && readLook(r, d.look);
+        r.get(d.manualMinY) && r.get(d.manualMaxY) && readLook(r, d.look, version);
     if (!ok)
         return fail("truncated or damaged graph state");
     qint32 n = 0;

@@ -35,6 +35,9 @@ inline constexpr float kNullLevel = 9999.0f;
 
 enum class ScaleControl : std::int32_t { Automatic = 0, ManualMinAndMax = 3 };
 enum class GridStyle : std::int32_t { Thin = 0, Thick = 1, Dot = 2, Dash = 3 };
+// Viewing styles: 0 in colour, 1 in shades of grey (for monochrome printers).
+inline constexpr std::int32_t kViewColor = 0;
+inline constexpr std::int32_t kViewMonochrome = 1;
 enum class LineType : std::int32_t { Solid = 0, Dash = 1, Dot = 2, DashDot = 3 };
 enum class ZoomStyle : std::int32_t { None = 0, Horizontal = 1, HorzPlusVert = 2 };
 enum class PointerKind : std::int32_t { Arrow = 0, Cross = 1, Text = 2 };
@@ -85,6 +88,10 @@ struct GraphLook {
     bool scrollingHorzZoom = true;
     bool scrollingVertZoom = true;
     bool dataHotSpots = false;
+    // Fonts as QFont::toString() writes them; empty: the chart's own.
+    QString titleFont;
+    QString labelFont;  // axis labels
+    QString axisFont;   // tick labels
     bool operator==(const GraphLook&) const = default;
 };
 
@@ -143,14 +150,15 @@ public:
 
     // The state block: everything above as bytes, and back. A block that does not load leaves
     // the document as it was and says why. Layout, all numbers little-endian:
-    //   "SDGS", u16 version (1), u16 0
+    //   "SDGS", u16 version (2; 1 is read too), u16 0
     //   i32 subsets, i32 points, then subsets*points f64 X, then subsets*points f32 Y, f32 nullY
     //   i32 scaleControlX, f64 minX, f64 maxX, i32 scaleControlY, f64 minY, f64 maxY
     //   look: str mainTitle, subTitle, xAxisLabel, yAxisLabel; u32 fore, back, desk, text,
     //     yAxis colours; i32 n + n u32 subset colours; i32 n + n i32 line types; i32 grid style,
     //     viewing style, pointer; u8 allowBar, allowPopup, noHelp, showGraphAnnotations,
     //     showVertLineAnnotations; i32 line and graph annotation text sizes; u8 dateTimeX,
-    //     dataLabels; i32 zooming; u8 scrollingHorzZoom, scrollingVertZoom, dataHotSpots
+    //     dataLabels; i32 zooming; u8 scrollingHorzZoom, scrollingVertZoom, dataHotSpots;
+    //     version 2 only: str titleFont, labelFont, axisFont
     //   i32 n, then n annotations: i32 index, f64 x, f64 y, i32 type, str text, u32 colour
     //   2 vertical lines: f64 x, str text
     // A str is an i32 byte count and that many bytes of UTF-8. Every count is checked against

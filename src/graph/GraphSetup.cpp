@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
 
 #include "graph/GraphDocument.h"
 
@@ -53,7 +55,15 @@ bool initGraphDocument(GraphDocument& doc, int subsets, float yMax, float yMin, 
     return fromTemplate;
 }
 
+QString userTemplatePath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+           QStringLiteral("/template/graph.ghf");
+}
+
 QString graphTemplatePath() {
+    const QString mine = userTemplatePath();
+    if (QFileInfo::exists(mine))
+        return mine;
     return QDir(QCoreApplication::applicationDirPath())
         .filePath(QStringLiteral("template/graph.ghf"));
 }

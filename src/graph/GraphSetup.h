@@ -18,5 +18,9 @@ bool initGraphDocument(GraphDocument& doc, int subsets, float yMax, float yMin, 
 void prepareGraphDocument(GraphDocument& doc, int subsets, float yMax, float yMin, double xMax,
                           double xMin, int points);
 
-// "template/graph.ghf" below the program's folder.
+// The user's own template: "template/graph.ghf" in the application data folder, where the
+// customisation dialog keeps it (a program installed under /usr cannot write beside itself).
+QString userTemplatePath();
+// The template graphs take their look from: the user's when there is one, else
+// "template/graph.ghf" beside the program (a default an administrator may place).
 QString graphTemplatePath();

@@ -3,6 +3,8 @@
 #include <qcustomplot.h>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QResizeEvent>
 
 #include <algorithm>
@@ -13,11 +15,28 @@
 #include "core/LocaleText.h"
 #include "files/GraphFile.h"
 #include "graph/GraphSetup.h"
+#include "graph/Ucustomize.h"
 
 namespace {
 
 QColor toQColor(ChartColor c) {
     return QColor(colorRed(c), colorGreen(c), colorBlue(c), colorAlpha(c));
+}
+
+// The colour as the viewing style shows it: itself, or its grey for monochrome printers.
+QColor shown(ChartColor c, std::int32_t viewingStyle) {
+    const QColor q = toQColor(c);
+    if (viewingStyle != kViewMonochrome)
+        return q;
+    const int g = qGray(q.rgb());
+    return QColor(g, g, g, q.alpha());
+}
+
+QFont fontOr(const QString& description, const QFont& fallback) {
+    QFont f = fallback;
+    if (!description.isEmpty())
+        f.fromString(description);
+    return f;
 }
 
 Qt::PenStyle penStyle(LineType t) {
@@ -295,7 +314,47 @@ void PESGraph::PEactions(Action a) {
             applyRanges();
             plot_->replot(QCustomPlot::rpQueuedReplot);
             break;
+        case sgCustomize: {
+            TfrmCustomize dialog(*this, window());
+            DialogResult = dialog.exec() == QDialog::Accepted ? 1 : 0;
+            emit OnCustomizeDlg();
+            break;
+        }
+        case sgPrintDialog: {
+            QPrinter fallback;
+            QPrinter& p = printer ? *printer : fallback;
+            if (choosePrinter ? !choosePrinter(p)
+                              : QPrintDialog(&p, window()).exec() != QDialog::Accepted)
+                break;
+            auto painter = painterOn(&p);
+            // The painter's origin is the page's printable corner.
+            const QRect page(QPoint(0, 0), p.pageLayout().paintRectPixels(p.resolution()).size());
+            if (painter->isActive())
+                render(*painter, page);
+            break;
+        }
     }
+}
+
+std::unique_ptr<QCPPainter> PESGraph::painterOn(QPaintDevice* device) {
+    auto painter = std::make_unique<QCPPainter>(device);
+    painter->setMode(QCPPainter::pmVectorized);
+    painter->setMode(QCPPainter::pmNoCaching);
+    painter->setMode(QCPPainter::pmNonCosmetic);
+    return painter;
+}
+
+void PESGraph::render(QCPPainter& painter, const QRect& target) {
+    // Laid out at the size it has on screen, scaled to the target: the page shows what the
+    // window shows.
+    const QSize base = plot_->size().isEmpty() ? QSize(1000, 560) : plot_->size();
+    const double scale = std::min(target.width() / static_cast<double>(base.width()),
+                                  target.height() / static_cast<double>(base.height()));
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(scale, scale);
+    plot_->toPainter(&painter, base.width(), base.height());
+    painter.restore();
 }
 
 void PESGraph::replotNow() {
@@ -304,11 +363,14 @@ void PESGraph::replotNow() {
 
 void PESGraph::applyLook() {
     const GraphLook& l = doc_.look;
-    plot_->setBackground(toQColor(l.deskColor));
-    plot_->axisRect()->setBackground(toQColor(l.backColor));
-    const QColor fore = toQColor(l.foreColor);
-    const QColor text = toQColor(l.textColor);
-    const QColor yColor = toQColor(l.yAxisColor);
+    const std::int32_t vs = l.viewingStyle;
+    plot_->setBackground(shown(l.deskColor, vs));
+    plot_->axisRect()->setBackground(shown(l.backColor, vs));
+    const QColor fore = shown(l.foreColor, vs);
+    const QColor text = shown(l.textColor, vs);
+    const QColor yColor = shown(l.yAxisColor, vs);
+    const QFont labelFont = fontOr(l.labelFont, font());
+    const QFont axisFont = fontOr(l.axisFont, font());
     for (QCPAxis* ax : {plot_->xAxis, plot_->yAxis, plot_->xAxis2, plot_->yAxis2}) {
         const QColor c = ax == plot_->yAxis ? yColor : fore;
         ax->setBasePen(QPen(c, ax == plot_->yAxis ? 2 : 1));
@@ -316,6 +378,8 @@ void PESGraph::applyLook() {
         ax->setSubTickPen(QPen(c));
         ax->setTickLabelColor(ax == plot_->yAxis ? yColor : text);
         ax->setLabelColor(ax == plot_->yAxis ? yColor : text);
+        ax->setLabelFont(labelFont);
+        ax->setTickLabelFont(axisFont);
         Qt::PenStyle gs = Qt::SolidLine;
         switch (l.gridStyle) {
             case GridStyle::Dot:
@@ -351,7 +415,7 @@ void PESGraph::applyLook() {
 
     QCPGraph* g = plot_->graph(0);
     const QColor series =
-        l.subsetColors.empty() ? QColor(Qt::yellow) : toQColor(l.subsetColors.front());
+        l.subsetColors.empty() ? QColor(Qt::yellow) : shown(l.subsetColors.front(), vs);
     const LineType lt = l.subsetLineTypes.empty() ? LineType::Solid : l.subsetLineTypes.front();
     g->setPen(QPen(series, 1, penStyle(lt)));
 
@@ -371,6 +435,7 @@ void PESGraph::applyLook() {
             f.setBold(true);
             f.setPointSizeF(f.pointSizeF() * 1.3);
         }
+        f = fontOr(l.titleFont, f);
         layout->insertRow(row);
         auto* e = new QCPTextElement(plot_, titles[t], f);
         e->setTextColor(text);

@@ -5,12 +5,16 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "graph/GraphDocument.h"
 
 class QCustomPlot;
+class QCPPainter;
+class QPaintDevice;
+class QPrinter;
 
 // The chart of a graph window: holds a GraphDocument and draws it (QCustomPlot does the
 // drawing). Callers change the document, then ask for a redraw through PEactions.
@@ -22,6 +26,8 @@ public:
         sgInvalidateImage,  // repaint soon
         sgReinitAndReset,   // a whole new state: rebuild and repaint
         sgUndoZoom,         // back to the full view
+        sgCustomize,        // the customisation dialog (OnCustomizeDlg when it closes)
+        sgPrintDialog,      // the print dialog, then the graph printed on the chosen printer
     };
 
     explicit PESGraph(QWidget* parent = nullptr);
@@ -34,6 +40,23 @@ public:
     // PEnarg1 and PEnarg2 carry no meaning for these actions; kept for the callers' protocol.
     int PEnarg1 = 0;
     int PEnarg2 = 0;
+    // Pages of the customisation dialog; hidden when false.
+    bool AllowFontPage = true;
+    bool AllowPage1 = true;
+    bool AllowPage2 = true;
+    bool AllowSubsetsPage = true;
+    // 1 when the last customisation was accepted.
+    int DialogResult = 0;
+    // The printer sgPrintDialog offers (the main window's, kept by Printer Setup), and the
+    // dialog that confirms it (the platform's unless a test replaces it).
+    QPrinter* printer = nullptr;
+    std::function<bool(QPrinter&)> choosePrinter;
+
+    // Draws the graph as it is shown, as vectors, into target on a printer or a PDF; the
+    // painter is the chart's own kind, so that text and graph share a page.
+    void render(class QCPPainter& painter, const QRect& target);
+    // A painter of the chart's kind on a device (for render).
+    static std::unique_ptr<QCPPainter> painterOn(QPaintDevice* device);
 
     // The plotting rectangle in this widget's pixels, and conversions.
     QRect plottingRect() const;
@@ -65,6 +88,7 @@ signals:
     void OnMouseUp();
     void OnZoomIn();
     void OnDataHotSpot(int subset, int point);
+    void OnCustomizeDlg();
     // The picture was redrawn; the plotting rectangle may have moved.
     void replotted();
 

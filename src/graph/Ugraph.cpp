@@ -5,6 +5,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -24,7 +26,9 @@
 #include "core/Clock.h"
 #include "core/Dialogs.h"
 #include "core/LocaleText.h"
+#include "files/GraphFile.h"
 #include "graph/Annotations.h"
+#include "graph/GraphSetup.h"
 #include "graph/PESGraph.h"
 #include "graph/Recording.h"
 #include "graph/Tslider2.h"
@@ -182,6 +186,7 @@ TfrmGraph::TfrmGraph(GraphHost& host, QWidget* parent) : QWidget(parent), host_(
     connect(PESGraph1, &PESGraph::OnClick, this, &TfrmGraph::PESGraph1Click);
     connect(PESGraph1, &PESGraph::OnDataHotSpot, this, &TfrmGraph::PESGraph1DataHotSpot);
     connect(PESGraph1, &PESGraph::OnZoomIn, this, &TfrmGraph::PESGraph1ZoomIn);
+    connect(PESGraph1, &PESGraph::OnCustomizeDlg, this, &TfrmGraph::PESGraph1CustomizeDlg);
     connect(PESGraph1, &PESGraph::replotted, this, &TfrmGraph::FormResize);
 }
 
@@ -258,7 +263,7 @@ void TfrmGraph::buildToolbar(QWidget* parent) {
     QToolButton* option = tools_.value(QStringLiteral("Button1"));
     option->setText(QStringLiteral("Graph Option"));
     option->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    option->setEnabled(false);  // the customisation dialog comes with the graph template
+    connect(option, &QToolButton::clicked, this, &TfrmGraph::Button1Click);
     QToolButton* exportButton = tools_.value(QStringLiteral("Button2"));
     exportButton->setText(QStringLiteral("Export Statistic"));
     exportButton->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -797,4 +802,26 @@ void TfrmGraph::ShowDataSet(int i) {
     }
     resetSlider(n);
     redraw();
+}
+
+void TfrmGraph::Button1Click() {
+    PESGraph1->PEactions(PESGraph::sgCustomize);
+}
+
+void TfrmGraph::PESGraph1CustomizeDlg() {
+    if (PESGraph1->DialogResult != 1)
+        return;
+    if (Dialogs::instance().question(QStringLiteral("Do you want to save the changes ?"),
+                                     Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+        return;
+    const QString path = userTemplatePath();
+    const QString folder = QFileInfo(path).absolutePath() + QLatin1Char('/');
+    if (!QDir().mkpath(folder)) {
+        Dialogs::instance().error(QStringLiteral("Cannot create ") +
+                                  QDir::toNativeSeparators(folder) + QStringLiteral(" directory."));
+        return;
+    }
+    QString error;
+    if (!writeGraphFile(PESGraph1->doc(), path, &error))
+        Dialogs::instance().error(error);
 }

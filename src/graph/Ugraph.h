@@ -81,6 +81,9 @@ public:
     void PESGraph1DataHotSpot(int subset, int point);
     void PESGraph1ZoomIn();
     void UndoZoomClick();
+    // "Graph Option": the customisation dialog; after OK the look may become the template.
+    void Button1Click();
+    void PESGraph1CustomizeDlg();
     void Button2Click();
     void ToolButton13Click();
     void tbntClrClick();

@@ -23,7 +23,7 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         {"File1", "&File", true, true, false},
         {"Open1", "&Open", true, true, false},
         {"Save1", "&Save", true, true, false},
-        {"Print1", "&Print", false, true, false},
+        {"Print1", "&Print", true, true, false},  // the real-time graph is active
         {"PrinterSetup1", "&Printer Setup", true, true, false},
         {"Exit1", "E&xit", true, true, false},
         {"RealTime1", "Real Time", true, true, false},
@@ -46,7 +46,7 @@ TEST_F(MainWindow, MenusAndToolbarAsDesigned) {
         {"About1", "&About", true, true, false},
         {"SpeedButton1", "Open File", true, true, false},
         {"SpeedButton2", "Save to file", true, true, false},
-        {"btnPrint", "Print", false, true, false},
+        {"btnPrint", "Print", true, true, false},
         {"btnDataLogger", "Data Logger", true, true, false},
         {"btnOutputToGraph", "Output Tabular to graph", false, true, false},
         {"btnRun", "Start Graphing Real Time Data", false, true, false},

@@ -9,6 +9,7 @@
 
 #include "files/DateTimeText.h"
 #include "files/GraphFile.h"
+#include "files/GridPrint.h"
 #include "files/ListGridModel.h"
 #include "files/TableToGraph.h"
 #include "files/TextFiles.h"
@@ -318,4 +319,58 @@ TEST(TableToGraphTest, TimeRangeIsEarliestToLatestWhateverTheOrder) {
     none.manualMinX = 5;
     fitTimeRange(none);
     EXPECT_EQ(none.manualMinX, 5);
+}
+
+TEST(Printing, GridLinesAndPages) {
+    // A list window of 25 data rows: 26 lines, the heading padded as the rule says.
+    ListGridModel list;
+    QTemporaryDir dir;
+    const QString p = dir.filePath(QStringLiteral("25.txt"));
+    QByteArray text;
+    for (int i = 0; i < 25; ++i)
+        text += "12/10/26\t10:00:" + QByteArray::number(10 + i) + "\t6" +
+                QByteArray::number(i % 10) + ".5\r\n";
+    writeAll(p, text);
+    importText(p, '\t', list, nullptr);
+    // The heading row as the list window writes it.
+    const char* heading[] = {"No", "Date", "Time", "Value"};
+    for (int c = 0; c < 4; ++c)
+        list.setCells(c, 0, QLatin1String(heading[c]));
+    const QStringList lines = gridPrintLines([&list](int c, int r) { return list.Cells(c, r); },
+                                             list.RowCount(), list.ColCount(), GridRule::List);
+    ASSERT_EQ(lines.size(), 26);
+    EXPECT_EQ(lines[0], QStringLiteral("No") + QString(16, QLatin1Char(' ')) +
+                            QStringLiteral("Date") + QString(12, QLatin1Char(' ')) +
+                            QStringLiteral("Time") + QString(26, QLatin1Char(' ')) +
+                            QStringLiteral("Value") + QString(10, QLatin1Char(' ')) +
+                            QString(40, QLatin1Char(' ')));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("1") + QString(18, QLatin1Char(' ')) +
+                                    QStringLiteral("12/10/26")));
+    // A cell longer than its column is printed whole and pushes the rest to the right.
+    EXPECT_EQ(printedCell(QStringLiteral("abcdefghijkl"), 10), QStringLiteral("abcdefghijkl"));
+    EXPECT_EQ(printedCell(QStringLiteral("abc"), 10), QStringLiteral("abc") + QString(14, ' '));
+
+    // The data capture rule: 12 readings, the heading, and empty slots up to row 100.
+    const QStringList capture = gridPrintLines(
+        [](int c, int r) {
+            if (r == 0)
+                return QStringList({"No", "Value", "Date", "Time", "Wei.", "F/S"})[c];
+            if (c == 0)
+                return QString::number(r);
+            return r <= 12 ? QStringLiteral("x") : QString();
+        },
+        101, 6, GridRule::DataCapture);
+    ASSERT_EQ(capture.size(), 101);
+    EXPECT_TRUE(capture[0].startsWith(QStringLiteral("No") + QString(16, ' ') + "Value"));
+    EXPECT_FALSE(capture[12].isEmpty());
+    for (int r = 13; r <= 100; ++r)
+        EXPECT_TRUE(capture[r].isEmpty()) << r;
+
+    // Pages of L = 60 lines: row 60 starts page 2 at y = h.
+    const auto laid = layoutPrintLines(QStringList(61, QStringLiteral("x")), 10, 605);
+    EXPECT_EQ(laid[59].page, 0);
+    EXPECT_EQ(laid[59].y, 600);
+    EXPECT_EQ(laid[60].page, 1);
+    EXPECT_EQ(laid[60].y, 10);
+    EXPECT_EQ(layoutPrintLines({QStringLiteral("x")}, 50, 10)[0].y, 50);  // at least one a page
 }

@@ -111,6 +111,45 @@ TEST(StateBlock, DamagedBlocksAreRefusedAndChangeNothing) {
     }
 }
 
+TEST(GraphDocumentTest, EveryLookSettingRoundTripsAndOldBlocksStillLoad) {
+    GraphDocument d = series({60, 61});
+    GraphLook& l = d.look;
+    l.mainTitle = QStringLiteral("Compressor room");
+    l.subTitle = QStringLiteral("night shift");
+    l.xAxisLabel = QStringLiteral("Zeit");
+    l.yAxisLabel = QStringLiteral("dB(A)");
+    l.foreColor = PEargb(255, 1, 2, 3);
+    l.backColor = PEargb(255, 4, 5, 6);
+    l.deskColor = PEargb(255, 7, 8, 9);
+    l.textColor = PEargb(255, 10, 11, 12);
+    l.yAxisColor = PEargb(255, 13, 14, 15);
+    l.subsetColors = {PEargb(255, 16, 17, 18)};
+    l.subsetLineTypes = {LineType::DashDot};
+    l.gridStyle = GridStyle::Thick;
+    l.viewingStyle = kViewMonochrome;
+    l.titleFont = QStringLiteral("Serif,14,-1,5,700,0,0,0,0,0");
+    l.labelFont = QStringLiteral("Sans,9,-1,5,400,1,0,0,0,0");
+    l.axisFont = QStringLiteral("Mono,7,-1,5,400,0,0,0,0,0");
+    GraphDocument back;
+    ASSERT_TRUE(back.loadState(d.saveState()));
+    EXPECT_TRUE(back.look == d.look);
+
+    // A block of the first version (no fonts) loads with the chart's own fonts.
+    GraphDocument plain = series({70});
+    QByteArray v2 = plain.saveState();
+    // The fonts are three empty strings (12 bytes) before the annotation count and the two
+    // cursor lines (4 + 2 x 12 bytes) at the end.
+    const qsizetype fonts = v2.size() - 28 - 12;
+    ASSERT_EQ(v2.mid(fonts, 12), QByteArray(12, '\0'));
+    QByteArray v1 = v2;
+    v1.remove(fonts, 12);
+    v1[4] = 1;
+    GraphDocument old;
+    QString error;
+    ASSERT_TRUE(old.loadState(v1, &error)) << error.toStdString();
+    EXPECT_TRUE(old == plain);
+}
+
 TEST(GraphStatisticsTest, WholeGraph) {
     struct Case {
         const char* name;

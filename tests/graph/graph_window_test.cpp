@@ -155,7 +155,7 @@ TEST_F(GraphWindow, LayoutAndInitialLook) {
     EXPECT_FALSE(graph->findChild<QWidget*>(QStringLiteral("pnlDataSets"))->isVisible());
     EXPECT_FALSE(graph->toolButton(QStringLiteral("tbntClr"))->isVisible());
     EXPECT_FALSE(graph->toolButton(QStringLiteral("UndoZoom"))->isEnabled());
-    EXPECT_FALSE(graph->toolButton(QStringLiteral("Button1"))->isEnabled());
+    EXPECT_TRUE(graph->toolButton(QStringLiteral("Button1"))->isEnabled());
     EXPECT_EQ(graph->toolButton(QStringLiteral("Button1"))->text(), QStringLiteral("Graph Option"));
     EXPECT_EQ(graph->toolButton(QStringLiteral("ToolButton5"))->toolTip(),
               QStringLiteral("Draw A Cross On Graph"));
