@@ -1,9 +1,9 @@
 #include "graph/GraphReport.h"
 
-#include <qcustomplot.h>
 #include <QBuffer>
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
 
@@ -23,7 +23,8 @@ bool writeGraphReport(const TfrmGraph& window, const QString& path, TDateTime ma
         pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape,
                                       QMarginsF(12, 12, 12, 12), QPageLayout::Millimeter));
         pdf.setResolution(300);
-        const auto painter = PESGraph::painterOn(&pdf);
+        QPainter painting(&pdf);
+        QPainter* painter = &painting;
         if (!painter->isActive()) {
             if (error)
                 *error = QStringLiteral("The PDF could not be made");

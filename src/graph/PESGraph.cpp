@@ -3,6 +3,7 @@
 #include <qcustomplot.h>
 #include <QFileInfo>
 #include <QPainter>
+#include <QPicture>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QResizeEvent>
@@ -326,34 +327,38 @@ void PESGraph::PEactions(Action a) {
             if (choosePrinter ? !choosePrinter(p)
                               : QPrintDialog(&p, window()).exec() != QDialog::Accepted)
                 break;
-            auto painter = painterOn(&p);
+            QPainter painter(&p);
             // The painter's origin is the page's printable corner.
             const QRect page(QPoint(0, 0), p.pageLayout().paintRectPixels(p.resolution()).size());
-            if (painter->isActive())
-                render(*painter, page);
+            if (painter.isActive())
+                render(painter, page);
             break;
         }
     }
 }
 
-std::unique_ptr<QCPPainter> PESGraph::painterOn(QPaintDevice* device) {
-    auto painter = std::make_unique<QCPPainter>(device);
-    painter->setMode(QCPPainter::pmVectorized);
-    painter->setMode(QCPPainter::pmNoCaching);
-    painter->setMode(QCPPainter::pmNonCosmetic);
-    return painter;
-}
-
-void PESGraph::render(QCPPainter& painter, const QRect& target) {
-    // Laid out at the size it has on screen, scaled to the target: the page shows what the
-    // window shows.
-    const QSize base = plot_->size().isEmpty() ? QSize(1000, 560) : plot_->size();
-    const double scale = std::min(target.width() / static_cast<double>(base.width()),
-                                  target.height() / static_cast<double>(base.height()));
+void PESGraph::render(QPainter& painter, const QRect& target) {
+    // Laid out as on screen (the window's width, the target's proportions) into a picture, which
+    // keeps text and lines as they are, then scaled onto the page: fonts keep their size
+    // relative to the graph whatever the device's resolution.
+    const int width = plot_->width() > 100 ? plot_->width() : 1000;
+    const double scale = target.width() / static_cast<double>(width);
+    const int height = std::max(100, static_cast<int>(target.height() / scale));
+    QPicture picture;
+    {
+        QCPPainter recorder(&picture);
+        recorder.setMode(QCPPainter::pmVectorized);
+        recorder.setMode(QCPPainter::pmNoCaching);
+        recorder.setMode(QCPPainter::pmNonCosmetic);
+        plot_->toPainter(&recorder, width, height);
+    }
+    // Playing a picture on a device of another resolution scales it by their ratio already.
+    const double ratio =
+        painter.device()->logicalDpiX() / static_cast<double>(picture.logicalDpiX());
     painter.save();
     painter.translate(target.topLeft());
-    painter.scale(scale, scale);
-    plot_->toPainter(&painter, base.width(), base.height());
+    painter.scale(scale / ratio, scale / ratio);
+    painter.drawPicture(0, 0, picture);
     painter.restore();
 }
 

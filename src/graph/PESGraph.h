@@ -12,8 +12,7 @@
 #include "graph/GraphDocument.h"
 
 class QCustomPlot;
-class QCPPainter;
-class QPaintDevice;
+class QPainter;
 class QPrinter;
 
 // The chart of a graph window: holds a GraphDocument and draws it (QCustomPlot does the
@@ -52,11 +51,9 @@ public:
     QPrinter* printer = nullptr;
     std::function<bool(QPrinter&)> choosePrinter;
 
-    // Draws the graph as it is shown, as vectors, into target on a printer or a PDF; the
-    // painter is the chart's own kind, so that text and graph share a page.
-    void render(class QCPPainter& painter, const QRect& target);
-    // A painter of the chart's kind on a device (for render).
-    static std::unique_ptr<QCPPainter> painterOn(QPaintDevice* device);
+    // Draws the graph as it is shown, as vectors (text stays text), into target on a printer or
+    // a PDF.
+    void render(QPainter& painter, const QRect& target);
 
     // The plotting rectangle in this widget's pixels, and conversions.
     QRect plottingRect() const;
