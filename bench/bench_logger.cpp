@@ -23,6 +23,18 @@ namespace {
 // What the line itself needs for a full memory: 1536 blocks of 65 bytes and the 8-byte 'y'.
 constexpr double kLineSeconds = 1536.0 * (65 + 8) * MeterEmulator::kByteUs / 1e6;
 
+// Notes when the blocks start and when the last one came.
+struct TimedView : logger::TransferView {
+    Clock& c;
+    qint64 start = 0, end = 0;
+    explicit TimedView(Clock& clock) : c(clock) {}
+    void startProgress(int) override { start = c.msecs(); }
+    bool progress(int) override {
+        end = c.msecs();
+        return true;
+    }
+};
+
 QByteArray fullImage() {
     ImageBuilder b;
     while (b.image.size() + 16 + 2 * 3000 <= LoggerMemory::kSize)
@@ -42,18 +54,8 @@ void BM_DownloadFullMemoryVirtualLine(benchmark::State& state) {
         port.Open();
         CommandFrame frame;
         logger::LoggerSession session(port, clock, frame);
-        logger::TransferView view;
         // The blocks only: from the first block asked for to the last one received.
-        struct Timed : logger::TransferView {
-            Clock& c;
-            qint64 start = 0, end = 0;
-            explicit Timed(Clock& clock) : c(clock) {}
-            void startProgress(int) override { start = c.msecs(); }
-            bool progress(int) override {
-                end = c.msecs();
-                return true;
-            }
-        } timed(clock);
+        TimedView timed(clock);
         const qint64 t0 = clock.msecs();
         const logger::Download d = session.DownloadMemoryImage(timed);
         if (d.code != logger::kOk || d.image.size() != LoggerMemory::kSize)
@@ -96,16 +98,7 @@ void BM_DownloadFullMemoryPty(benchmark::State& state) {
         port.Open();
         CommandFrame frame;
         logger::LoggerSession session(port, clock, frame);
-        struct Timed : logger::TransferView {
-            Clock& c;
-            qint64 start = 0, end = 0;
-            explicit Timed(Clock& clock) : c(clock) {}
-            void startProgress(int) override { start = c.msecs(); }
-            bool progress(int) override {
-                end = c.msecs();
-                return true;
-            }
-        } timed(clock);
+        TimedView timed(clock);
         const qint64 t0 = clock.msecs();
         const logger::Download d = session.DownloadMemoryImage(timed);
         if (d.code != logger::kOk)

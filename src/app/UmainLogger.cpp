@@ -243,18 +243,7 @@ void TfrmMain::OpenDataSetCollection() {
 }
 
 void TfrmMain::EraseMemory1Click() {
-    if (appState().MeterRecording) {
-        Dialogs::instance().message(QStringLiteral(
-            "The meter is recording data, please stop recording before erasing data."));
-        return;
-    }
-    if (Dialogs::instance().question(QStringLiteral("Are you sure to erase memory ?"),
-                                     Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
-        return;
-    try {
-        link_->sendKey('e');
-    } catch (const EAbort&) {
-    }
+    eraseMeterMemory(*link_);
 }
 
 void TfrmMain::Setup1Click() {

@@ -171,6 +171,10 @@ void TfrmSetup::Button2Click() {
 
 void TfrmSetup::Button3Click() {
     // Erasing loses every recorded set: the same question and check as the menu's command.
+    eraseMeterMemory(link_);
+}
+
+void eraseMeterMemory(MeterLink& link) {
     if (appState().MeterRecording) {
         Dialogs::instance().message(QStringLiteral(
             "The meter is recording data, please stop recording before erasing data."));
@@ -180,7 +184,7 @@ void TfrmSetup::Button3Click() {
                                      Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
         return;
     try {
-        link_.sendKey('e');
+        link.sendKey('e');
     } catch (const EAbort&) {
     }
 }

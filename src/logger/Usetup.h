@@ -14,6 +14,9 @@ namespace logger {
 class SetupSession;
 }
 
+// Erase Memory: refused while the meter records, asked first, then the 'e' key.
+void eraseMeterMemory(MeterLink& link);
+
 // "Data Logger Setup": the meter's clock and recording interval, the logger's information with
 // a memory test, erasing, and (in service mode) the factory sequence. Each command takes the
 // device from the live link onto Comm2 and gives it back at its end.

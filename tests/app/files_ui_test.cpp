@@ -11,6 +11,7 @@
 
 #include "MainFixture.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "files/ListGridModel.h"
 #include "files/Ulist.h"
 #include "files/Uscope.h"
@@ -18,16 +19,6 @@
 #include "graph/Ugraph.h"
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(data);
-}
 
 class FilesUi : public MainFixture {
 protected:

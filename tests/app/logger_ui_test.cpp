@@ -11,6 +11,7 @@
 #include "../logger/ImageBuilder.h"
 #include "MainFixture.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "files/Uscope.h"
 #include "graph/PESGraph.h"
 #include "graph/Tslider2.h"
@@ -20,16 +21,6 @@
 #include "logger/MemoryImageParser.h"
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(data);
-}
 
 class LoggerUi : public MainFixture {
 protected:

@@ -12,6 +12,7 @@
 
 #include "MainFixture.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "files/Udatacapture.h"
 #include "files/Ulist.h"
 #include "graph/GraphSetup.h"
@@ -20,12 +21,6 @@
 #include "graph/Ugraph.h"
 
 namespace {
-
-void writeAll(const QString& path, const QByteArray& data) {
-    QFile f(path);
-    f.open(QIODevice::WriteOnly);
-    f.write(data);
-}
 
 // The text of a PDF as pdftotext reads it, layout kept; empty without pdftotext.
 QString pdfText(const QString& path) {

@@ -9,17 +9,13 @@
 #include "../logger/ImageBuilder.h"
 #include "MainFixture.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "files/Udatacapture.h"
 #include "link/TComPort.h"
 #include "logger/Ucali.h"
 #include "logger/Usetup.h"
 
 namespace {
-
-QByteArray readAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 class SetupUi : public MainFixture {
 protected:
