@@ -1,6 +1,7 @@
 #include "files/TextFiles.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <algorithm>
@@ -167,24 +168,54 @@ qsizetype bytesOfChars(const char* p, const char* end, int n) {
 ImportResult importText(const QString& path, char separator, ListGridModel& grid,
                         const LineProgress& progress) {
     ImportResult result;
+    // Only a regular file: a device or a link to one (/dev/zero, a tty) never ends.
+    if (!QFileInfo(path).isFile())
+        return result;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return result;
     result.opened = true;
-    QByteArray data = file.readAll();
-    file.close();
+    // Read in chunks as the lines are taken, into a buffer that never moves; reading stops with
+    // the table, so a large file with a table at its top is not read whole.
+    constexpr qint64 kChunk = 4 << 20;
+    QByteArray data;
+    data.reserve(static_cast<qsizetype>(std::max<qint64>(file.size(), 0)) + 1);
+    bool atEnd = false;
+    const auto readMore = [&] {
+        const qint64 left = file.size() - file.pos();
+        if (atEnd || left <= 0) {
+            atEnd = true;
+            return false;
+        }
+        // Never past what the file holds: the buffer was reserved for it and must not move.
+        const qint64 want = std::min(kChunk, left);
+        const qsizetype before = data.size();
+        data.resize(before + static_cast<qsizetype>(want));
+        const qint64 n = file.read(data.data() + before, want);
+        data.resize(before + std::max<qint64>(n, 0));
+        if (n <= 0)
+            atEnd = true;
+        return n > 0;
+    };
+    readMore();
     qsizetype start = data.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    grid.setSource(data, separator);
-    const char* base = grid.buffer().constData();
-    const qsizetype size = grid.buffer().size();
     grid.beginBulk();
     int count = 0;
-    while (start < size) {
-        const char* p = base + start;
+    for (;;) {
+        const char* base = data.constData();
         const char* nl =
-            static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(size - start)));
-        const char* lineEnd = nl ? nl : base + size;
-        qsizetype next = nl ? (nl - base) + 1 : size;
+            start < data.size()
+                ? static_cast<const char*>(std::memchr(
+                      base + start, '\n', static_cast<std::size_t>(data.size() - start)))
+                : nullptr;
+        if (!nl && readMore())
+            continue;  // the line goes on in the next chunk
+        if (start >= data.size())
+            break;
+        base = data.constData();
+        const char* p = base + start;
+        const char* lineEnd = nl ? nl : base + data.size();
+        const qsizetype next = nl ? (nl - base) + 1 : data.size();
         if (lineEnd > p && lineEnd[-1] == '\r')
             --lineEnd;
         qsizetype length = lineEnd - p;
@@ -208,5 +239,8 @@ ImportResult importText(const QString& path, char separator, ListGridModel& grid
         start = next;
     }
     grid.endBulk();
+    // The model keeps what was read; the buffer keeps its place, so the rows' offsets hold.
+    data.squeeze();
+    grid.setSource(std::move(data), separator);
     return result;
 }

@@ -374,3 +374,30 @@ TEST(Printing, GridLinesAndPages) {
     EXPECT_EQ(laid[60].y, 10);
     EXPECT_EQ(layoutPrintLines({QStringLiteral("x")}, 50, 10)[0].y, 50);  // at least one a page
 }
+
+TEST(ImportLimits, OnlyRegularFilesAndLinesAcrossChunks) {
+    QTemporaryDir dir;
+    // A ".txt" that is a link to a device never ends: it is refused at once.
+    const QString link = dir.filePath(QStringLiteral("zero.txt"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), link));
+    ListGridModel g;
+    EXPECT_FALSE(importText(link, '\t', g, nullptr).opened);
+    EXPECT_FALSE(importText(dir.path(), '\t', g, nullptr).opened);  // a folder
+
+    // Lines that cross the reading chunks (4 MiB) come whole; the table ends at its first line
+    // without a separator.
+    QByteArray text;
+    int lines = 0;
+    while (text.size() < (9 << 20)) {
+        text += "12/10/26\t10:00:00\t" + QByteArray::number(lines % 1000) + ".5\r\n";
+        ++lines;
+    }
+    text += "end of table\r\nafter\tit\r\n";
+    writeAll(dir.filePath(QStringLiteral("big.txt")), text);
+    ListGridModel big;
+    const ImportResult r = importText(dir.filePath(QStringLiteral("big.txt")), '\t', big, nullptr);
+    ASSERT_EQ(r.rows, lines);
+    for (int row : {1, lines / 2, lines})
+        EXPECT_EQ(big.Cells(3, row), QString::number((row - 1) % 1000) + QStringLiteral(".5"))
+            << row;
+}
