@@ -169,6 +169,7 @@ void GraphDocument::resize(int subsets, int points) {
     subsets_ = subsets;
     points_ = points;
     layoutChanged_ = true;
+    blocksValidBelow_ = 0;
 }
 
 void GraphDocument::setSubsets(int n) {
@@ -193,25 +194,83 @@ void GraphDocument::setY(int subset, int i, float v) {
 void GraphDocument::fillX(double v) {
     std::fill(x_.begin(), x_.end(), v);
     layoutChanged_ = true;
+    blocksValidBelow_ = 0;
 }
 void GraphDocument::fillY(float v) {
     std::fill(y_.begin(), y_.end(), v);
     layoutChanged_ = true;
+    blocksValidBelow_ = 0;
 }
 void GraphDocument::setXData(const double* values, int count) {
     count = std::clamp(count, 0, points_);
     std::copy(values, values + count, x_.begin());
     layoutChanged_ = true;
+    blocksValidBelow_ = 0;
 }
 void GraphDocument::setYData(const float* values, int count) {
     count = std::clamp(count, 0, points_);
     std::copy(values, values + count, y_.begin());
     layoutChanged_ = true;
+    blocksValidBelow_ = 0;
 }
 
 bool GraphDocument::isDrawn(int subset, int i) const {
     const std::size_t k = index(subset, i);
     return y_[k] != nullY && x_[k] != 0.0;
+}
+
+void GraphDocument::takeLevel(int i, LevelRange& r) const {
+    if (!isDrawn(0, i))
+        return;
+    const float v = y_[static_cast<std::size_t>(i)];
+    ++r.levels;
+    r.sum += v;
+    // Strictly higher or lower: ties keep the first occurrence.
+    if (r.maxI < 0 || v > y_[static_cast<std::size_t>(r.maxI)])
+        r.maxI = i;
+    if (r.minI < 0 || v < y_[static_cast<std::size_t>(r.minI)])
+        r.minI = i;
+}
+
+void GraphDocument::refreshLevelBlocks() const {
+    const int blocks = (points_ + kLevelBlock - 1) / kLevelBlock;
+    const int from = std::min(blocksValidBelow_, points_) / kLevelBlock;
+    levelBlocks_.resize(static_cast<std::size_t>(blocks));
+    for (int b = from; b < blocks; ++b) {
+        LevelRange r;
+        const int end = std::min(points_, (b + 1) * kLevelBlock);
+        for (int i = b * kLevelBlock; i < end; ++i)
+            takeLevel(i, r);
+        levelBlocks_[static_cast<std::size_t>(b)] = r;
+    }
+    blocksValidBelow_ = points_;
+}
+
+GraphDocument::LevelRange GraphDocument::levelRange(int lo, int hi) const {
+    LevelRange r;
+    lo = std::max(lo, 0);
+    hi = std::min(hi, points_ - 1);
+    if (lo > hi)
+        return r;
+    if (blocksValidBelow_ < points_)
+        refreshLevelBlocks();
+    int i = lo;
+    for (; i <= hi && i % kLevelBlock != 0; ++i)
+        takeLevel(i, r);
+    for (; i + kLevelBlock - 1 <= hi; i += kLevelBlock) {
+        const LevelRange& b = levelBlocks_[static_cast<std::size_t>(i / kLevelBlock)];
+        r.levels += b.levels;
+        r.sum += b.sum;
+        if (b.maxI >= 0 && (r.maxI < 0 || y_[static_cast<std::size_t>(b.maxI)] >
+                                              y_[static_cast<std::size_t>(r.maxI)]))
+            r.maxI = b.maxI;
+        if (b.minI >= 0 && (r.minI < 0 || y_[static_cast<std::size_t>(b.minI)] <
+                                              y_[static_cast<std::size_t>(r.minI)]))
+            r.minI = b.minI;
+    }
+    for (; i <= hi; ++i)
+        takeLevel(i, r);
+    return r;
 }
 
 GraphAnnotation GraphDocument::annotation(int k) const {
@@ -323,6 +382,7 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
             return fail("truncated or damaged cursor line");
     d.firstChanged_ = d.lastChanged_ = -1;
     d.layoutChanged_ = true;
+    d.blocksValidBelow_ = 0;
     *this = std::move(d);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <map>
@@ -123,6 +124,18 @@ public:
     // A point that is drawn: its level is not the null level and its time was ever written.
     bool isDrawn(int subset, int i) const;
 
+    // The drawn points of subset 0 between lo and hi (both included): how many, the sum of
+    // their levels, and the first highest and first lowest (-1 when none). Answered from
+    // summaries of blocks of points, kept up to date as points change, so a range of millions
+    // costs about as much as one of thousands.
+    struct LevelRange {
+        int levels = 0;
+        double sum = 0;
+        int maxI = -1;
+        int minI = -1;
+    };
+    LevelRange levelRange(int lo, int hi) const;
+
     float nullY = kNullLevel;
 
     ScaleControl scaleControlX = ScaleControl::Automatic;
@@ -178,7 +191,10 @@ private:
             firstChanged_ = i;
         if (i > lastChanged_)
             lastChanged_ = i;
+        blocksValidBelow_ = std::min(blocksValidBelow_, i);
     }
+    void refreshLevelBlocks() const;
+    void takeLevel(int i, LevelRange& r) const;
     void resize(int subsets, int points);
 
     int subsets_ = 1;
@@ -188,4 +204,8 @@ private:
     int firstChanged_ = -1;
     int lastChanged_ = -1;
     bool layoutChanged_ = true;
+
+    static constexpr int kLevelBlock = 1024;
+    mutable std::vector<LevelRange> levelBlocks_;
+    mutable int blocksValidBelow_ = 0;  // points below this index are summarised
 };

@@ -58,25 +58,15 @@ CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b) {
         return c;
     c.lo = std::clamp(std::min(a, b), 0, n - 1);
     c.hi = std::clamp(std::max(a, b), 0, n - 1);
-    double sum = 0;
-    for (int i = c.lo; i <= c.hi; ++i) {
-        if (!doc.isDrawn(0, i))
-            continue;
-        const float y = doc.y(i);
-        const bool firstLevel = c.levels == 0;
-        ++c.levels;
-        sum += y;
-        if (firstLevel || y > c.max) {
-            c.max = y;
-            c.maxX = doc.x(i);
-        }
-        if (firstLevel || y < c.min) {
-            c.min = y;
-            c.minX = doc.x(i);
-        }
-    }
-    if (c.levels > 0)
-        c.average = sum / c.levels;
+    const GraphDocument::LevelRange r = doc.levelRange(c.lo, c.hi);
+    c.levels = r.levels;
+    if (r.levels == 0)
+        return c;
+    c.average = r.sum / r.levels;
+    c.max = doc.y(r.maxI);
+    c.maxX = doc.x(r.maxI);
+    c.min = doc.y(r.minI);
+    c.minX = doc.x(r.minI);
     return c;
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <QFile>
 #include <QLocale>
 #include <QRandomGenerator>
@@ -244,6 +246,53 @@ TEST(GraphStatisticsTest, BetweenCursors) {
         EXPECT_EQ(s.min, c.min);
         EXPECT_DOUBLE_EQ(s.minX, c.minX);
     }
+}
+
+TEST(GraphStatisticsTest, BlockSummariesAnswerAsAScanWould) {
+    // A few blocks of points with nulls, unwritten places and ties, ranges across block edges,
+    // and points changed between the questions.
+    std::mt19937 rng(5);
+    GraphDocument d;
+    d.setPoints(5000);
+    for (int i = 0; i < d.points(); ++i) {
+        d.setX(0, i, i % 97 == 13 ? 0.0 : kT0 + i * kSecond);
+        d.setY(0, i, i % 31 == 7 ? kNullLevel : static_cast<float>(40 + rng() % 50));
+    }
+    const auto scan = [&d](int lo, int hi) {
+        GraphDocument::LevelRange r;
+        for (int i = lo; i <= hi; ++i) {
+            if (!d.isDrawn(0, i))
+                continue;
+            ++r.levels;
+            r.sum += d.y(i);
+            if (r.maxI < 0 || d.y(i) > d.y(r.maxI))
+                r.maxI = i;
+            if (r.minI < 0 || d.y(i) < d.y(r.minI))
+                r.minI = i;
+        }
+        return r;
+    };
+    for (int round = 0; round < 3; ++round) {
+        for (int q = 0; q < 300; ++q) {
+            const int a = static_cast<int>(rng() % 5000), b = static_cast<int>(rng() % 5000);
+            const int lo = std::min(a, b), hi = std::max(a, b);
+            const auto fast = d.levelRange(lo, hi);
+            const auto slow = scan(lo, hi);
+            ASSERT_EQ(fast.levels, slow.levels) << lo << ".." << hi;
+            ASSERT_NEAR(fast.sum, slow.sum, 1e-6);
+            ASSERT_EQ(fast.maxI, slow.maxI) << lo << ".." << hi;
+            ASSERT_EQ(fast.minI, slow.minI) << lo << ".." << hi;
+        }
+        // A new maximum in the middle, an appended point, a cleared stretch.
+        d.setY(0, 2500 + round, 200.0f);
+        d.setPoints(d.points() + 1);
+        d.setX(0, d.points() - 1, kT0);
+        d.setY(0, d.points() - 1, 10.0f);
+        for (int i = 100; i < 1300; ++i)
+            d.setY(0, i, kNullLevel);
+    }
+    EXPECT_EQ(d.levelRange(3000, 2000).levels, 0);
+    EXPECT_EQ(cursorStatistics(d, 0, d.points() - 1).max, 200.0f);
 }
 
 TEST(GraphStatisticsTest, ExportTextOfAWindowNeverFilled) {
