@@ -81,6 +81,7 @@ BENCHMARK(BM_RecordAndRedraw)
     ->Arg(1000)
     ->Arg(100'000)
     ->Arg(1'000'000)
+    ->Arg(10'000'000)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -170,6 +170,7 @@ void GraphDocument::resize(int subsets, int points) {
     points_ = points;
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    ++revision_;
 }
 
 void GraphDocument::setSubsets(int n) {
@@ -195,23 +196,27 @@ void GraphDocument::fillX(double v) {
     std::fill(x_.begin(), x_.end(), v);
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    ++revision_;
 }
 void GraphDocument::fillY(float v) {
     std::fill(y_.begin(), y_.end(), v);
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    ++revision_;
 }
 void GraphDocument::setXData(const double* values, int count) {
     count = std::clamp(count, 0, points_);
     std::copy(values, values + count, x_.begin());
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    ++revision_;
 }
 void GraphDocument::setYData(const float* values, int count) {
     count = std::clamp(count, 0, points_);
     std::copy(values, values + count, y_.begin());
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    ++revision_;
 }
 
 bool GraphDocument::isDrawn(int subset, int i) const {
@@ -383,6 +388,7 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
     d.firstChanged_ = d.lastChanged_ = -1;
     d.layoutChanged_ = true;
     d.blocksValidBelow_ = 0;
+    d.revision_ = revision_ + 1;
     *this = std::move(d);
     return true;
 }

@@ -155,6 +155,8 @@ public:
     int firstChanged() const { return firstChanged_; }
     int lastChanged() const { return lastChanged_; }
     bool layoutChanged() const { return layoutChanged_; }
+    // Grows with every change of points; equal revisions mean equal points.
+    quint64 revision() const { return revision_; }
     void markDrawn() {
         firstChanged_ = lastChanged_ = -1;
         layoutChanged_ = false;
@@ -192,6 +194,7 @@ private:
         if (i > lastChanged_)
             lastChanged_ = i;
         blocksValidBelow_ = std::min(blocksValidBelow_, i);
+        ++revision_;
     }
     void refreshLevelBlocks() const;
     void takeLevel(int i, LevelRange& r) const;
@@ -208,4 +211,5 @@ private:
     static constexpr int kLevelBlock = 1024;
     mutable std::vector<LevelRange> levelBlocks_;
     mutable int blocksValidBelow_ = 0;  // points below this index are summarised
+    quint64 revision_ = 0;
 };

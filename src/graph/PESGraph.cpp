@@ -539,15 +539,81 @@ void PESGraph::appendToSeries(int i) {
     }
 }
 
+bool PESGraph::loadOverview() {
+    if (zoomed_ || overview_.revision != doc_.revision() || !overview_.kept)
+        return false;
+    QVector<QCPGraphData> v;
+    v.reserve(static_cast<qsizetype>(overview_.data.size()));
+    for (const auto& [x, y] : overview_.data)
+        v.push_back(QCPGraphData(x, y));
+    plot_->graph(0)->data()->set(v, true);
+    decimated_ = overview_.decimated;
+    blockSize_ = overview_.blockSize;
+    blocks_ = overview_.blocks;
+    open_ = overview_.open;
+    drawnCount_ = overview_.drawnCount;
+    syncedUpTo_ = overview_.syncedUpTo;
+    syncedLastX_ = overview_.syncedLastX;
+    return true;
+}
+
+void PESGraph::loadZoomedStretch() {
+    // The view and as much again on either side, found by halving: a zoom into a month of
+    // readings takes what it shows, not the month.
+    const QCPRange r = plot_->xAxis->range();
+    const double lo = r.lower - r.size(), hi = r.upper + r.size();
+    const int last = overview_.lastWritten;
+    // The first index from `from` on whose time is past the limit (times are in order).
+    const auto firstPast = [this, last](int from, double limit, bool inclusive) {
+        int a = from, b = last + 1;
+        while (a < b) {
+            const int m = a + (b - a) / 2;
+            const double x = doc_.x(0, m);
+            if (inclusive ? x <= limit : x < limit)
+                a = m + 1;
+            else
+                b = m;
+        }
+        return a;
+    };
+    // One point beyond each end, so the line runs to the edges of the view.
+    const int from = std::max(0, firstPast(0, lo, false) - 1);
+    const int to = std::min(last, firstPast(from, hi, true));
+    QVector<QCPGraphData> v;
+    v.reserve(std::max(0, to - from + 1));
+    for (int i = from; i <= to; ++i) {
+        const float y = doc_.y(0, i);
+        v.push_back(QCPGraphData(doc_.x(0, i), y == doc_.nullY
+                                                   ? std::numeric_limits<double>::quiet_NaN()
+                                                   : static_cast<double>(y)));
+    }
+    plot_->graph(0)->data()->set(v, true);
+    decimated_ = false;
+    drawnCount_ = overview_.drawnCount;
+    syncedUpTo_ = overview_.syncedUpTo;
+    syncedLastX_ = overview_.syncedLastX;
+}
+
 void PESGraph::rebuildSeries() {
+    if (loadOverview())
+        return;
+    if (zoomed_ && overview_.revision == doc_.revision() && overview_.orderedWithoutHoles) {
+        loadZoomedStretch();
+        return;
+    }
     const int n = doc_.points();
     bool sorted = true;
+    bool holes = false;
     int drawn = 0;
+    int lastWritten = -1;
     double last = -std::numeric_limits<double>::infinity();
     for (int i = 0; i < n; ++i) {
         const double x = doc_.x(0, i);
         if (x == 0)
             continue;
+        if (lastWritten != i - 1)
+            holes = true;
+        lastWritten = i;
         ++drawn;
         if (x <= last)
             sorted = false;
@@ -588,6 +654,26 @@ void PESGraph::rebuildSeries() {
     if (decimated_ && open_.count > 0)
         emitBlock(open_, push);
     plot_->graph(0)->data()->set(v, sorted);
+    if (!zoomed_) {
+        overview_.revision = doc_.revision();
+        overview_.data.clear();
+        // Only a picture of few points is worth keeping (the decimated one always is).
+        overview_.kept = v.size() <= 3 * (kMaxBlocks + 1);
+        if (overview_.kept) {
+            overview_.data.reserve(static_cast<std::size_t>(v.size()));
+            for (const QCPGraphData& d : v)
+                overview_.data.emplace_back(d.key, d.value);
+        }
+        overview_.blockSize = blockSize_;
+        overview_.blocks = blocks_;
+        overview_.open = open_;
+        overview_.drawnCount = drawnCount_;
+        overview_.syncedUpTo = syncedUpTo_;
+        overview_.syncedLastX = syncedLastX_;
+        overview_.decimated = decimated_;
+        overview_.orderedWithoutHoles = sorted && !holes;
+        overview_.lastWritten = lastWritten;
+    }
 }
 
 void PESGraph::applyRanges() {

@@ -113,7 +113,25 @@ private:
     template <typename Sink>
     void emitBlock(const Block& b, Sink&& sink) const;
 
+    // The whole-graph picture of the series as last built, kept for Undo Zoom while the points
+    // stay as they were; and whether the points are in time order without unwritten places
+    // among them, so that a zoomed view can take just its own stretch.
+    struct Overview {
+        quint64 revision = ~quint64(0);
+        std::vector<std::pair<double, double>> data;
+        int blockSize = 1, blocks = 0, drawnCount = 0, syncedUpTo = 0;
+        double syncedLastX = 0;
+        bool decimated = false;
+        bool kept = false;  // data holds the picture
+        bool orderedWithoutHoles = false;
+        int lastWritten = -1;
+        Block open;
+    };
+    bool loadOverview();
+    void loadZoomedStretch();
+
     GraphDocument doc_;
+    Overview overview_;
     QCustomPlot* plot_ = nullptr;
     Layer* layer_ = nullptr;
     QPoint lastMouse_{-1, -1};

@@ -425,6 +425,18 @@ TEST_F(GraphWindow, LongSeriesKeepTheirPeaksAndGrowByAppending) {
     for (const QPointF& p : c.drawnPoints())
         inView += p.x() >= view.x() && p.x() <= view.y();
     EXPECT_NEAR(static_cast<double>(inView), (view.y() - view.x()) / kSecond, 2.0);
+    // Only the view's stretch and its neighbours are taken, not the whole series.
+    EXPECT_LT(c.drawnPoints().size(), static_cast<std::size_t>(4 * inView + 4));
+    // Undo Zoom gives the whole-graph picture back as it was.
+    graph->UndoZoomClick();
+    check(c.drawnPoints());
+    // A point changed meanwhile is drawn, not an old picture.
+    c.doc().setY(0, 50'000, 125.0f);
+    c.PEactions(PESGraph::sgReinitAndReset);
+    double hi = 0;
+    for (const QPointF& p : c.drawnPoints())
+        hi = std::max(hi, p.y());
+    EXPECT_EQ(hi, 125.0);
 }
 
 TEST_F(GraphWindow, AbsurdTimesFromADamagedFileStillDraw) {
