@@ -227,7 +227,9 @@ ImportResult importText(const QString& path, char separator, ListGridModel& grid
                 last = true;  // an over-long line is the last one read
             }
         }
-        if (!std::memchr(p, separator, static_cast<std::size_t>(length)))
+        // A grid counts its rows in int: a file of billions of lines ends at the last one.
+        if (!std::memchr(p, separator, static_cast<std::size_t>(length)) ||
+            count == std::numeric_limits<int>::max() - 1)
             break;
         ++count;
         if (progress && !progress(count))
