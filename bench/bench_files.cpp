@@ -44,16 +44,6 @@ QString millionLineFile() {
     return path;
 }
 
-long residentKiB() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * 4;
-}
-
 void BM_ImportMillionLines(benchmark::State& s) {
     const QString path = millionLineFile();
     const double fileBytes = static_cast<double>(QFile(path).size());

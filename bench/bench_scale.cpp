@@ -78,16 +78,6 @@ QString textFile(int n) {
     return path;
 }
 
-long residentKiB() {
-    long pages = 0, resident = 0;
-    if (FILE* f = std::fopen("/proc/self/statm", "r")) {
-        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
-            resident = 0;
-        std::fclose(f);
-    }
-    return resident * 4;
-}
-
 void BM_ReplotWhole(benchmark::State& s) {
     Window w(static_cast<int>(s.range(0)));
     for (auto _ : s) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include "BenchHost.h"
 #include "core/AppState.h"
 #include "core/Clock.h"
 #include "graph/GraphDocument.h"
@@ -18,14 +19,6 @@
 #include "link/TComPort.h"
 
 namespace {
-
-long residentKb() {
-    QFile f(QStringLiteral("/proc/self/statm"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    const QList<QByteArray> fields = f.readAll().split(' ');
-    return fields.size() > 1 ? fields[1].toLong() * 4 : 0;
-}
 
 class RecordingView final : public LinkView {
 public:
@@ -75,12 +68,12 @@ void BM_SoakPtyThirtyMinutes(benchmark::State& state) {
         link.mainTimer().start();
         st.RealTimeRate = 0.1f;
         startRecording(st, doc, 100000, clock.now());
-        const long rssStart = residentKb();
+        const long rssStart = residentKiB();
         QElapsedTimer t;
         t.start();
         while (sim.state() == QProcess::Running && t.elapsed() < 1800 * 1000 / kSpeed + 20000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        const long rssEnd = residentKb();
+        const long rssEnd = residentKiB();
         sim.waitForFinished(5000);
         const QString summary = QString::fromLocal8Bit(sim.readAllStandardError());
         // "sonodesk-meter-sim: N frames sent, M frames received"
