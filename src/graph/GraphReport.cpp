@@ -53,10 +53,11 @@ bool writeGraphReport(const TfrmGraph& window, const QString& path, TDateTime ma
         const QStringList lines = exportStatisticText(window.statisticTexts())
                                       .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         int y = graphTop + graphHeight + line;
+        // Three columns: the whole graph, the cursors, the acoustic figures.
         for (int i = 0; i < lines.size(); ++i) {
-            const int column = i < 6 ? 0 : 1;
-            const int row = i < 6 ? i : i - 6;
-            painter->drawText(QPoint(column * page.width() / 2, y + row * line + line), lines[i]);
+            const int column = i < 6 ? 0 : i < 11 ? 1 : 2;
+            const int row = i - (column == 0 ? 0 : column == 1 ? 6 : 11);
+            painter->drawText(QPoint(column * page.width() / 3, y + row * line + line), lines[i]);
         }
     }
     QSaveFile file(path);

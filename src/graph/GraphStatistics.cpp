@@ -1,8 +1,10 @@
 #include "graph/GraphStatistics.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "core/LocaleText.h"
+#include "stats/AcousticStatistics.h"
 
 GraphStatistics graphStatistics(const GraphDocument& doc) {
     GraphStatistics s;
@@ -70,6 +72,19 @@ CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b) {
     return c;
 }
 
+AcousticStatistics acousticOf(const GraphDocument& doc, int lo, int hi) {
+    lo = std::max(lo, 0);
+    hi = std::min(hi, doc.points() - 1);
+    std::vector<float> levels;
+    if (lo <= hi)
+        levels.reserve(static_cast<std::size_t>(hi - lo + 1));
+    // A place never written (X 0) is no reading.
+    for (int i = lo; i <= hi; ++i)
+        if (doc.x(i) != 0)
+            levels.push_back(doc.y(i));
+    return acousticStatistics(levels.data(), levels.size(), doc.nullY);
+}
+
 QString exportStatisticText(const StatisticTexts& t) {
     const QChar at = QLatin1Char('@');
     const QString lines[] = {
@@ -84,6 +99,14 @@ QString exportStatisticText(const StatisticTexts& t) {
         QStringLiteral("Max.Between A and B:") + t.maxAB + at + t.maxABTime,
         QStringLiteral("Min.Between A and B:") + t.minAB + at + t.minABTime,
         QStringLiteral("Avg. Between A and B:") + t.avgAB,
+        QStringLiteral("Leq:") + t.leq,
+        QStringLiteral("L10:") + t.l10,
+        QStringLiteral("L50:") + t.l50,
+        QStringLiteral("L90:") + t.l90,
+        QStringLiteral("Leq Between A and B:") + t.leqAB,
+        QStringLiteral("L10 Between A and B:") + t.l10AB,
+        QStringLiteral("L50 Between A and B:") + t.l50AB,
+        QStringLiteral("L90 Between A and B:") + t.l90AB,
     };
     QString out;
     for (const QString& l : lines)

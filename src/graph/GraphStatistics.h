@@ -36,14 +36,20 @@ struct CursorStatistics {
 
 CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b);
 
+// Leq and the percentile levels of the points lo..hi of subset 0 that have a time.
+struct AcousticStatistics;
+AcousticStatistics acousticOf(const GraphDocument& doc, int lo, int hi);
+
 // The fields "Export Statistic" copies, in their order.
 struct StatisticTexts {
     QString startTime, samplingRate, dataNo, avgAll, max, maxTime, min, minTime;
     QString cursorA, cursorATime, cursorB, cursorBTime;
     QString maxAB, maxABTime, minAB, minABTime, avgAB;
+    QString leq, l10, l50, l90, leqAB, l10AB, l50AB, l90AB;
 };
 
-// Eleven lines, each ended by a line feed.
+// The eleven lines of the statistics, then the acoustic ones (Leq, L10, L50, L90, and the same
+// between A and B), each ended by a line feed.
 QString exportStatisticText(const StatisticTexts& t);
 
 // The text of a cursor line: "|t", the time of day, a line break and the level.

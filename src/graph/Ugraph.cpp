@@ -322,6 +322,14 @@ QWidget* TfrmGraph::buildGraphStatistic() {
     minRow->addWidget(label(QStringLiteral("@")));
     minRow->addWidget(addField("txtMinTime", 150));
     g->addLayout(minRow, 1, 5, 1, 3);
+    // The energy mean and the levels exceeded 10, 50 and 90 % of the time.
+    auto* acoustic = new QHBoxLayout;
+    for (const auto& [name, caption] :
+         {std::pair{"txtLeq", "Leq"}, {"txtL10", "L10"}, {"txtL50", "L50"}, {"txtL90", "L90"}}) {
+        acoustic->addWidget(label(QLatin1String(caption)));
+        acoustic->addWidget(addField(name, 52));
+    }
+    g->addLayout(acoustic, 1, 8, 1, 2);
     g->setColumnStretch(10, 1);
     connect(txtSamplingRate, &QComboBox::activated, this, &TfrmGraph::txtSamplingRateChange);
     return pnlGraphStatistic;
@@ -372,6 +380,16 @@ QWidget* TfrmGraph::buildCursorStatistic() {
     g->addWidget(addField("txtMinABTime", 150), 1, 8);
     g->addWidget(label(QStringLiteral("Avg Between A and B")), 2, 0);
     g->addWidget(addField("txtAvgAB", 60), 2, 1);
+    auto* acoustic = new QHBoxLayout;
+    for (const auto& [name, caption] : {std::pair{"txtLeqAB", "Leq"},
+                                        {"txtL10AB", "L10"},
+                                        {"txtL50AB", "L50"},
+                                        {"txtL90AB", "L90"}}) {
+        acoustic->addWidget(label(QLatin1String(caption)));
+        acoustic->addWidget(addField(name, 52));
+    }
+    acoustic->addStretch(1);
+    g->addLayout(acoustic, 2, 3, 1, 6);
     g->setColumnMinimumWidth(4, 30);
     g->setColumnStretch(9, 1);
     v->addLayout(g);
@@ -402,10 +420,22 @@ void TfrmGraph::setStatistic(const QString& name, const QString& text) {
 }
 
 void TfrmGraph::clearStatistics() {
-    for (const char* name : {"txtAvgAll", "txtMax", "txtMin", "txtMaxTime", "txtMinTime",
-                             "txtCursorA", "txtCursorATime", "txtCursorB", "txtCursorBTime",
-                             "txtMaxAB", "txtMaxABTime", "txtMinAB", "txtMinABTime", "txtAvgAB"})
+    for (const char* name :
+         {"txtAvgAll",    "txtMax",         "txtMin",       "txtMaxTime",     "txtMinTime",
+          "txtCursorA",   "txtCursorATime", "txtCursorB",   "txtCursorBTime", "txtMaxAB",
+          "txtMaxABTime", "txtMinAB",       "txtMinABTime", "txtAvgAB",       "txtLeq",
+          "txtL10",       "txtL50",         "txtL90",       "txtLeqAB",       "txtL10AB",
+          "txtL50AB",     "txtL90AB"})
         setStatistic(QLatin1String(name), QString());
+}
+
+void TfrmGraph::showAcoustic(const AcousticStatistics& a, const char* suffix) {
+    const QString s = QLatin1String(suffix);
+    const bool any = a.count > 0;
+    setStatistic(QStringLiteral("txtLeq") + s, any ? localetext::fixed1(a.leq) : QString());
+    setStatistic(QStringLiteral("txtL10") + s, any ? localetext::fixed1(a.l10) : QString());
+    setStatistic(QStringLiteral("txtL50") + s, any ? localetext::fixed1(a.l50) : QString());
+    setStatistic(QStringLiteral("txtL90") + s, any ? localetext::fixed1(a.l90) : QString());
 }
 
 StatisticTexts TfrmGraph::statisticTexts() const {
@@ -428,6 +458,14 @@ StatisticTexts TfrmGraph::statisticTexts() const {
     t.minAB = f("txtMinAB");
     t.minABTime = f("txtMinABTime");
     t.avgAB = f("txtAvgAB");
+    t.leq = f("txtLeq");
+    t.l10 = f("txtL10");
+    t.l50 = f("txtL50");
+    t.l90 = f("txtL90");
+    t.leqAB = f("txtLeqAB");
+    t.l10AB = f("txtL10AB");
+    t.l50AB = f("txtL50AB");
+    t.l90AB = f("txtL90AB");
     return t;
 }
 
@@ -529,6 +567,7 @@ void TfrmGraph::UpdateGraphStatistics() {
         for (const char* name : {"txtAvgAll", "txtMax", "txtMaxTime", "txtMin", "txtMinTime"})
             setStatistic(QLatin1String(name), QString());
     }
+    showAcoustic(acousticOf(d, 0, s.count - 1), "");
     resetSlider(s.count);
 }
 
@@ -566,6 +605,7 @@ void TfrmGraph::Slider1ValueChange1() {
 void TfrmGraph::UpdateCursorStatistics() {
     const AppState& st = appState();
     const CursorStatistics c = cursorStatistics(PESGraph1->doc(), st.CursorIndexA, st.CursorIndexB);
+    showAcoustic(acousticOf(PESGraph1->doc(), c.lo, c.hi), "AB");
     if (c.levels == 0) {
         for (const char* name :
              {"txtMaxAB", "txtMaxABTime", "txtMinAB", "txtMinABTime", "txtAvgAB"})

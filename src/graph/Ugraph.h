@@ -5,6 +5,7 @@
 
 #include "core/TDateTime.h"
 #include "graph/GraphStatistics.h"
+#include "stats/AcousticStatistics.h"
 
 class Clock;
 struct DataSetCollection;
@@ -113,6 +114,8 @@ private:
     QWidget* buildCursorStatistic();
     QLineEdit* addField(const char* name, int width, const QString& text = QString());
     void setTool(int tool);
+    // Leq, L10, L50, L90 into the fields of that suffix ("" whole graph, "AB" between cursors).
+    void showAcoustic(const AcousticStatistics& a, const char* suffix);
     void FormClose();
 
     GraphHost& host_;

@@ -194,8 +194,9 @@ TEST_F(PrintUi, AReportIsAOnePageVectorPdfWithTheFigures) {
     main->ExportReport1Click();
     ASSERT_TRUE(QFile::exists(path("report.pdf")));
     const QString text = pdfText(path("report.pdf"));
-    for (const char* expected : {"Real-Time Graph", "Report made", "Maximum:80.0", "Avg.:70.0",
-                                 "Minimum:60.0", "Cursor A:", "Time"})
+    for (const char* expected :
+         {"Real-Time Graph", "Report made", "Maximum:80.0", "Avg.:70.0", "Minimum:60.0",
+          "Cursor A:", "Time", "Leq:75.7", "L90 Between A and B:"})
         EXPECT_TRUE(text.contains(QLatin1String(expected))) << expected << "\n"
                                                             << text.toStdString();
     EXPECT_EQ(text.count(QLatin1Char('\f')), 1);  // one page

@@ -304,7 +304,9 @@ TEST(GraphStatisticsTest, ExportTextOfAWindowNeverFilled) {
               QStringLiteral("Start Time:\nSampling Rate:0.2\nDataNo:0\nAvg.:***.* dB \n"
                              "Maximum:@\nMinimum:@\nCursor A:@\nCursor B:@\n"
                              "Max.Between A and B:@\nMin.Between A and B:@\n"
-                             "Avg. Between A and B:\n"));
+                             "Avg. Between A and B:\n"
+                             "Leq:\nL10:\nL50:\nL90:\nLeq Between A and B:\n"
+                             "L10 Between A and B:\nL50 Between A and B:\nL90 Between A and B:\n"));
 }
 
 TEST(LocaleTextTest, LevelsTimesAndLabels) {

@@ -201,15 +201,20 @@ TEST_F(GraphWindow, OnePointGraphLeavesTheCursorsAlone) {
     EXPECT_EQ(text("txtCursorA"), QString());
 }
 
-TEST_F(GraphWindow, ExportStatisticCopiesElevenLines) {
+TEST_F(GraphWindow, ExportStatisticCopiesElevenLinesThenTheAcousticOnes) {
     fill({60, 70, 80});
     graph->Button2Click();
     const QStringList lines = QApplication::clipboard()->text().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 12);  // eleven lines, each ended by a line feed
+    ASSERT_EQ(lines.size(), 20);  // 11 + 8 lines, each ended by a line feed
     EXPECT_EQ(lines[2], QStringLiteral("DataNo:3"));
     EXPECT_EQ(lines[3], QStringLiteral("Avg.:70.0"));
     EXPECT_TRUE(lines[4].startsWith(QLatin1String("Maximum:80.0@")));
     EXPECT_EQ(lines[10], QStringLiteral("Avg. Between A and B:75.0"));
+    // 10 log10((10^6 + 10^7 + 10^8) / 3) = 75.7; between the cursors 70 and 80: 77.4.
+    EXPECT_EQ(lines[11], QStringLiteral("Leq:75.7"));
+    EXPECT_EQ(lines[13], QStringLiteral("L50:70.0"));
+    EXPECT_EQ(lines[15], QStringLiteral("Leq Between A and B:77.4"));
+    EXPECT_EQ(text("txtL10"), QStringLiteral("78.0"));
     EXPECT_EQ(dialogs->shown.back(), QStringLiteral("The statistic has been copy to clipboard"));
 }
 
