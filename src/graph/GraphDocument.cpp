@@ -1,5 +1,7 @@
 #include "graph/GraphDocument.h"
 
+#include "stats/AcousticStatistics.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -170,6 +172,7 @@ void GraphDocument::resize(int subsets, int points) {
     points_ = points;
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    histValidBelow_ = 0;
     ++revision_;
 }
 
@@ -196,12 +199,14 @@ void GraphDocument::fillX(double v) {
     std::fill(x_.begin(), x_.end(), v);
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    histValidBelow_ = 0;
     ++revision_;
 }
 void GraphDocument::fillY(float v) {
     std::fill(y_.begin(), y_.end(), v);
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    histValidBelow_ = 0;
     ++revision_;
 }
 void GraphDocument::setXData(const double* values, int count) {
@@ -209,6 +214,7 @@ void GraphDocument::setXData(const double* values, int count) {
     std::copy(values, values + count, x_.begin());
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    histValidBelow_ = 0;
     ++revision_;
 }
 void GraphDocument::setYData(const float* values, int count) {
@@ -216,6 +222,7 @@ void GraphDocument::setYData(const float* values, int count) {
     std::copy(values, values + count, y_.begin());
     layoutChanged_ = true;
     blocksValidBelow_ = 0;
+    histValidBelow_ = 0;
     ++revision_;
 }
 
@@ -276,6 +283,57 @@ GraphDocument::LevelRange GraphDocument::levelRange(int lo, int hi) const {
     for (; i <= hi; ++i)
         takeLevel(i, r);
     return r;
+}
+
+void GraphDocument::refreshHistBlocks() const {
+    const int blocks = (points_ + kHistBlock - 1) / kHistBlock;
+    const int from = std::min(histValidBelow_, points_) / kHistBlock;
+    histBlocks_.resize(static_cast<std::size_t>(blocks) * kLevelBins);
+    if (from == 0)
+        histTenths_ = true;
+    for (int b = from; b < blocks; ++b) {
+        std::int32_t* counts = histBlocks_.data() + static_cast<std::size_t>(b) * kLevelBins;
+        std::fill(counts, counts + kLevelBins, 0);
+        const int end = std::min(points_, (b + 1) * kHistBlock);
+        for (int i = b * kHistBlock; i < end; ++i) {
+            if (!isDrawn(0, i))
+                continue;
+            const int t = levelBin(y_[static_cast<std::size_t>(i)]);
+            if (t < 0)
+                histTenths_ = false;
+            else
+                ++counts[t];
+        }
+    }
+    histValidBelow_ = points_;
+}
+
+bool GraphDocument::levelHistogram(int lo, int hi, std::vector<std::int64_t>& hist) const {
+    hist.assign(kLevelBins, 0);
+    lo = std::max(lo, 0);
+    hi = std::min(hi, points_ - 1);
+    if (lo > hi)
+        return true;
+    if (histValidBelow_ < points_)
+        refreshHistBlocks();
+    if (!histTenths_)
+        return false;
+    const auto take = [&](int i) {
+        if (isDrawn(0, i))
+            ++hist[static_cast<std::size_t>(levelBin(y_[static_cast<std::size_t>(i)]))];
+    };
+    int i = lo;
+    for (; i <= hi && i % kHistBlock != 0; ++i)
+        take(i);
+    for (; i + kHistBlock - 1 <= hi; i += kHistBlock) {
+        const std::int32_t* counts =
+            histBlocks_.data() + static_cast<std::size_t>(i / kHistBlock) * kLevelBins;
+        for (int t = 0; t < kLevelBins; ++t)
+            hist[static_cast<std::size_t>(t)] += counts[t];
+    }
+    for (; i <= hi; ++i)
+        take(i);
+    return true;
 }
 
 GraphAnnotation GraphDocument::annotation(int k) const {
@@ -388,6 +446,7 @@ bool GraphDocument::loadState(const QByteArray& block, QString* error) {
     d.firstChanged_ = d.lastChanged_ = -1;
     d.layoutChanged_ = true;
     d.blocksValidBelow_ = 0;
+    d.histValidBelow_ = 0;
     d.revision_ = revision_ + 1;
     *this = std::move(d);
     return true;

@@ -135,6 +135,10 @@ public:
         int minI = -1;
     };
     LevelRange levelRange(int lo, int hi) const;
+    // The drawn levels of subset 0 between lo and hi as a histogram of tenths of a dB (see
+    // levelBin), from summaries of large blocks; false when a level is no whole tenth, and the
+    // caller takes the levels themselves.
+    bool levelHistogram(int lo, int hi, std::vector<std::int64_t>& hist) const;
 
     float nullY = kNullLevel;
 
@@ -194,6 +198,7 @@ private:
         if (i > lastChanged_)
             lastChanged_ = i;
         blocksValidBelow_ = std::min(blocksValidBelow_, i);
+        histValidBelow_ = std::min(histValidBelow_, i);
         ++revision_;
     }
     void refreshLevelBlocks() const;
@@ -212,4 +217,9 @@ private:
     mutable std::vector<LevelRange> levelBlocks_;
     mutable int blocksValidBelow_ = 0;  // points below this index are summarised
     quint64 revision_ = 0;
+    static constexpr int kHistBlock = 65536;
+    mutable std::vector<std::int32_t> histBlocks_;  // kLevelBins counts for each block
+    mutable int histValidBelow_ = 0;
+    mutable bool histTenths_ = true;  // every drawn level of the summarised blocks is a tenth
+    void refreshHistBlocks() const;
 };

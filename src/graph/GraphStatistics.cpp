@@ -73,6 +73,10 @@ CursorStatistics cursorStatistics(const GraphDocument& doc, int a, int b) {
 }
 
 AcousticStatistics acousticOf(const GraphDocument& doc, int lo, int hi) {
+    // Levels in tenths of a dB (all a meter gives): from the document's block histograms.
+    std::vector<std::int64_t> hist;
+    if (doc.levelHistogram(lo, hi, hist))
+        return acousticFromHistogram(hist);
     lo = std::max(lo, 0);
     hi = std::min(hi, doc.points() - 1);
     std::vector<float> levels;

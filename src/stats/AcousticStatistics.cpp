@@ -26,7 +26,7 @@ double percentile(std::vector<float>& values, double p) {
 namespace {
 // Readings in tenths of a dB from 0 to 200 dB, as every meter and file of ours has them: a
 // histogram gives the exact percentiles and the energy in one pass, without sorting.
-constexpr int kBins = 2001;
+constexpr int kBins = kLevelBins;
 
 // The k-th smallest (from 0) reading of the histogram, in dB.
 double orderStatistic(const std::vector<std::int64_t>& hist, std::int64_t k) {
@@ -71,9 +71,8 @@ AcousticStatistics acousticStatistics(const float* levels, std::size_t n, float 
             s.minIndex = static_cast<int>(i);
         }
         if (tenths) {
-            const double scaled = static_cast<double>(v) * 10.0;
-            const long t = std::lround(scaled);
-            if (t < 0 || t >= kBins || std::abs(scaled - static_cast<double>(t)) > 1e-3)
+            const int t = levelBin(v);
+            if (t < 0)
                 tenths = false;
             else
                 ++hist[static_cast<std::size_t>(t)];
@@ -84,16 +83,11 @@ AcousticStatistics acousticStatistics(const float* levels, std::size_t n, float 
         return s;
     s.average = sum / static_cast<double>(count);
     if (tenths) {
-        double energy = 0;
-        for (int t = 0; t < kBins; ++t)
-            if (hist[static_cast<std::size_t>(t)] > 0)
-                energy += static_cast<double>(hist[static_cast<std::size_t>(t)]) *
-                          std::pow(10.0, t / 100.0);
-        const auto total = static_cast<std::int64_t>(count);
-        s.leq = 10.0 * std::log10(energy / static_cast<double>(count));
-        s.l10 = histogramPercentile(hist, total, 90);
-        s.l50 = histogramPercentile(hist, total, 50);
-        s.l90 = histogramPercentile(hist, total, 10);
+        const AcousticStatistics h = acousticFromHistogram(hist);
+        s.leq = h.leq;
+        s.l10 = h.l10;
+        s.l50 = h.l50;
+        s.l90 = h.l90;
         return s;
     }
     // Any other values: the readings themselves, ordered as far as needed.
@@ -111,5 +105,34 @@ AcousticStatistics acousticStatistics(const float* levels, std::size_t n, float 
     s.l10 = percentile(kept, 90);
     s.l50 = percentile(kept, 50);
     s.l90 = percentile(kept, 10);
+    return s;
+}
+
+int levelBin(float level) {
+    const double scaled = static_cast<double>(level) * 10.0;
+    if (!(scaled > -0.5 && scaled < kBins - 0.5))
+        return -1;
+    const long t = std::lround(scaled);
+    return std::abs(scaled - static_cast<double>(t)) > 1e-3 ? -1 : static_cast<int>(t);
+}
+
+AcousticStatistics acousticFromHistogram(const std::vector<std::int64_t>& hist) {
+    AcousticStatistics s;
+    std::int64_t total = 0;
+    double energy = 0;
+    for (int t = 0; t < kBins && t < static_cast<int>(hist.size()); ++t) {
+        const std::int64_t k = hist[static_cast<std::size_t>(t)];
+        if (k <= 0)
+            continue;
+        total += k;
+        energy += static_cast<double>(k) * std::pow(10.0, t / 100.0);
+    }
+    s.count = static_cast<int>(std::min<std::int64_t>(total, INT32_MAX));
+    if (total == 0)
+        return s;
+    s.leq = 10.0 * std::log10(energy / static_cast<double>(total));
+    s.l10 = histogramPercentile(hist, total, 90);
+    s.l50 = histogramPercentile(hist, total, 50);
+    s.l90 = histogramPercentile(hist, total, 10);
     return s;
 }

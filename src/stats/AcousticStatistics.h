@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <vector>
 
 // How sound is judged beside the arithmetic mean of its dB values: by its energy (Leq) and by the
 // levels exceeded for a share of the time (L10, L50, L90).
@@ -22,3 +24,11 @@ struct AcousticStatistics {
 // every figure 0.
 AcousticStatistics acousticStatistics(const float* levels, std::size_t n,
                                       float nullLevel = 9999.0f);
+
+// Readings kept as a histogram of tenths of a dB (bin t holds the readings of t / 10 dB,
+// kLevelBins bins from 0 to 200 dB): count, Leq and the percentile levels, exactly; the maximum,
+// minimum and average are not filled in.
+inline constexpr int kLevelBins = 2001;
+AcousticStatistics acousticFromHistogram(const std::vector<std::int64_t>& hist);
+// The bin of a level when it is a whole number of tenths within 0..200 dB, else -1.
+int levelBin(float level);

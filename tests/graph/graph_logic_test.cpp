@@ -18,6 +18,7 @@
 #include "graph/GraphSetup.h"
 #include "graph/GraphStatistics.h"
 #include "graph/Recording.h"
+#include "stats/AcousticStatistics.h"
 
 namespace {
 
@@ -293,6 +294,34 @@ TEST(GraphStatisticsTest, BlockSummariesAnswerAsAScanWould) {
     }
     EXPECT_EQ(d.levelRange(3000, 2000).levels, 0);
     EXPECT_EQ(cursorStatistics(d, 0, d.points() - 1).max, 200.0f);
+}
+
+TEST(GraphStatisticsTest, AcousticFiguresFromBlockHistogramsMatchTheReadings) {
+    // Long enough for several histogram blocks; nulls and unwritten places left out.
+    std::mt19937 rng(9);
+    GraphDocument d;
+    d.setPoints(200'000);
+    for (int i = 0; i < d.points(); ++i) {
+        d.setX(0, i, i % 1001 == 5 ? 0.0 : kT0 + i * kSecond);
+        d.setY(0, i, i % 777 == 3 ? kNullLevel : static_cast<float>((350 + rng() % 600) / 10.0));
+    }
+    for (const auto& [lo, hi] : {std::pair{0, 199'999}, {1, 65'537}, {70'000, 140'000}, {5, 5}}) {
+        SCOPED_TRACE(lo);
+        std::vector<float> levels;
+        for (int i = lo; i <= hi; ++i)
+            if (d.x(i) != 0)
+                levels.push_back(d.y(i));
+        const AcousticStatistics want = acousticStatistics(levels.data(), levels.size());
+        const AcousticStatistics got = acousticOf(d, lo, hi);
+        EXPECT_EQ(got.count, want.count);
+        EXPECT_NEAR(got.leq, want.leq, 1e-6);
+        EXPECT_NEAR(got.l10, want.l10, 1e-6);
+        EXPECT_NEAR(got.l50, want.l50, 1e-6);
+        EXPECT_NEAR(got.l90, want.l90, 1e-6);
+    }
+    // A level that is no whole tenth: the readings themselves are taken.
+    d.setY(0, 10, 61.25f);
+    EXPECT_NEAR(acousticOf(d, 10, 10).leq, 61.25, 1e-5);
 }
 
 TEST(GraphStatisticsTest, ExportTextOfAWindowNeverFilled) {
