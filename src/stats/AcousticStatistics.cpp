@@ -109,11 +109,12 @@ AcousticStatistics acousticStatistics(const float* levels, std::size_t n, float 
 }
 
 int levelBin(float level) {
-    const double scaled = static_cast<double>(level) * 10.0;
-    if (!(scaled > -0.5 && scaled < kBins - 0.5))
+    // Cheap on purpose: it runs for every point of a graph of millions.
+    const float scaled = level * 10.0f;
+    if (!(scaled > -0.5f && scaled < static_cast<float>(kBins) - 0.5f))
         return -1;
-    const long t = std::lround(scaled);
-    return std::abs(scaled - static_cast<double>(t)) > 1e-3 ? -1 : static_cast<int>(t);
+    const int t = static_cast<int>(scaled + 0.5f);
+    return std::fabs(scaled - static_cast<float>(t)) > 1e-2f ? -1 : t;
 }
 
 AcousticStatistics acousticFromHistogram(const std::vector<std::int64_t>& hist) {
