@@ -140,6 +140,7 @@ bool MeterLink::FindMeter() {
     comm1_.setOnRxChar(nullptr);
     ScopeExit rebind([&] { comm1_.setOnRxChar(handler); });
     const int attempts = static_cast<int>(ports.size());
+    const QStringList listed = ports;
     int k = 0;
     for (int attempt = 0; attempt < attempts; ++attempt, ++k) {
         selectedPort = k;
@@ -180,8 +181,12 @@ bool MeterLink::FindMeter() {
         }
         comm1_.Close();
     }
+    // No meter anywhere: a port held by another program at start-up is still the user's port;
+    // the list stays whole so that the link can take it once it is free.
+    ports = listed;
     if (selectedPort >= static_cast<int>(ports.size()))
         selectedPort = ports.isEmpty() ? -1 : 0;
+    view_.portListChanged();
     return false;
 }
 

@@ -245,3 +245,19 @@ TEST_F(FaultMatrix, EveryRowEndsOnTheLiveLinkWithNothingLost) {
         main.reset();
     }
 }
+
+TEST_F(FaultMatrix, APortHeldByAnotherProgramAtStartUpIsTakenWhenItIsFree) {
+    // The first opens fail as a port another program holds; the link comes when it lets go.
+    heldOpens = 3;
+    start(true);
+    EXPECT_FALSE(appState().Connected);
+    during(2000);
+    EXPECT_TRUE(seen.count(QStringLiteral("Off Connection")) ||
+                seen.count(QStringLiteral("Device Gone")));
+    EXPECT_TRUE(clock.advanceUntil(
+        [this] {
+            return appState().Connected && main->statusText(1) == QLatin1String("On Connection");
+        },
+        15'000, 100));
+    EXPECT_GT(opens, 3);
+}
