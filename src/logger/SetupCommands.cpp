@@ -270,4 +270,46 @@ void SetupSession::erase() {
     clock_.delay(2500);
 }
 
+void SetupSession::settle() {
+    clock_.delay(100);
+    port_.PurgeReceive();
+    port_.PurgeTransmit();
+    clock_.delay(100);
+}
+
+bool SetupSession::runFactorySequence(const QDateTime& now, const QString& minutes,
+                                      const QString& seconds,
+                                      const std::function<void(FactoryStage)>& stage,
+                                      const std::function<bool()>& readBack) {
+    // The meter restarts however the sequence ends.
+    struct Boot {
+        SetupSession& s;
+        ~Boot() {
+            try {
+                s.clock_.delay(100);
+                s.write(setupFrame("boot"));
+                s.clock_.delay(100);
+            } catch (...) {
+            }
+        }
+    } boot{*this};
+    stage(FactoryStage::Clock);
+    clock_.delay(100);
+    if (!setClock(now))
+        return false;
+    stage(FactoryStage::Interval);
+    const auto interval = intervalInput(minutes, seconds);
+    if (!interval)
+        return false;
+    settle();
+    if (!setInterval(interval->first, interval->second, false))
+        return false;
+    stage(FactoryStage::Erase);
+    settle();
+    erase();
+    stage(FactoryStage::Test);
+    settle();
+    return readBack();
+}
+
 }  // namespace logger

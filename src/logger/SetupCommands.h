@@ -77,7 +77,19 @@ public:
     // "erase" (no answer), and the 2.5 s the meter needs.
     void erase();
 
+    // The stages of the factory sequence, as its notice names them.
+    enum class FactoryStage { Clock, Interval, Erase, Test };
+    // The factory sequence after the preamble: the clock set to now, the interval (nothing
+    // further when it is no valid interval), the memory erased, then readBack (the window's
+    // reading of the information). The meter is restarted with "boot" whatever happened.
+    // stage is told as each stage begins; false when a stage failed.
+    bool runFactorySequence(const QDateTime& now, const QString& minutes, const QString& seconds,
+                            const std::function<void(FactoryStage)>& stage,
+                            const std::function<bool()>& readBack);
+
 private:
+    // A pause and both queues emptied between the stages of the factory sequence.
+    void settle();
     std::optional<QByteArray> cellExchange(char letter, int address, std::uint8_t value);
 
     TComPort& port_;

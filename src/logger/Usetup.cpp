@@ -245,58 +245,45 @@ void TfrmSetup::Button4Click() {
 }
 
 void TfrmSetup::Button5Click() {
-    bool ok = true;
+    using Stage = logger::SetupSession::FactoryStage;
+    bool ok = false;
     {
         auto info = std::make_unique<TfrmInfo>(parentWidget());
-        const auto stage = [&info](const char* text) {
+        const auto show = [&info](const char* text) {
             info->Label1->setText(QString::fromUtf8(text));
             info->Label1->adjustSize();
             QCoreApplication::processEvents();
         };
         info->show();
-        stage("開始設定電表時間");
+        show("開始設定電表時間");
         WaitCursor wait;
         SetupPort port(link_, comm2_);
         try {
-            if (!port.open()) {
-                ok = false;
-            } else {
+            if (port.open()) {
                 logger::SetupSession session(comm2_, clock_);
                 session.preamble();
-                clock_.delay(100);
-                ok = session.setClock(tdt::toDateTime(clock_.now())).has_value();
-                if (ok) {
-                    stage("設定記錄間隔");
-                    const auto interval = logger::intervalInput(edtInt1->text(), edtInt2->text());
-                    ok = interval.has_value();
-                    if (ok) {
-                        clock_.delay(100);
-                        comm2_.PurgeReceive();
-                        comm2_.PurgeTransmit();
-                        clock_.delay(100);
-                        ok = session.setInterval(interval->first, interval->second, false);
-                    }
-                }
-                if (ok) {
-                    stage("清除記憶體");
-                    clock_.delay(100);
-                    comm2_.PurgeReceive();
-                    comm2_.PurgeTransmit();
-                    clock_.delay(100);
-                    session.erase();
-                    stage("開始測試記憶體");
-                    for (QLabel* l : {lblMemoryAvailable, lblMeterTime, lblInt, lblDataSets})
-                        l->clear();
-                    clock_.delay(100);
-                    comm2_.PurgeReceive();
-                    comm2_.PurgeTransmit();
-                    clock_.delay(100);
-                    ok = readInformation(session);
-                }
-                // The meter restarts, whatever happened.
-                clock_.delay(100);
-                session.write(logger::setupFrame("boot"));
-                clock_.delay(100);
+                ok = session.runFactorySequence(
+                    tdt::toDateTime(clock_.now()), edtInt1->text(), edtInt2->text(),
+                    [&](Stage s) {
+                        switch (s) {
+                            case Stage::Clock:
+                                show("開始設定電表時間");
+                                break;
+                            case Stage::Interval:
+                                show("設定記錄間隔");
+                                break;
+                            case Stage::Erase:
+                                show("清除記憶體");
+                                break;
+                            case Stage::Test:
+                                show("開始測試記憶體");
+                                for (QLabel* l :
+                                     {lblMemoryAvailable, lblMeterTime, lblInt, lblDataSets})
+                                    l->clear();
+                                break;
+                        }
+                    },
+                    [&] { return readInformation(session); });
             }
         } catch (const EAbort&) {
             ok = false;
