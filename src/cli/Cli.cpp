@@ -12,12 +12,17 @@ using Handler = int (*)(const Args&, const Io&);
 
 Handler handlerFor(const QString& name) {
     static const QHash<QString, Handler> table = {
-        {QStringLiteral("ports"), cmdPorts},       {QStringLiteral("live"), cmdLive},
-        {QStringLiteral("download"), cmdDownload}, {QStringLiteral("sets"), cmdSets},
-        {QStringLiteral("export"), cmdExport},     {QStringLiteral("recall"), cmdRecall},
-        {QStringLiteral("info"), cmdInfo},         {QStringLiteral("set-clock"), cmdSetClock},
+        {QStringLiteral("ports"), cmdPorts},
+        {QStringLiteral("live"), cmdLive},
+        {QStringLiteral("download"), cmdDownload},
+        {QStringLiteral("sets"), cmdSets},
+        {QStringLiteral("export"), cmdExport},
+        {QStringLiteral("recall"), cmdRecall},
+        {QStringLiteral("info"), cmdInfo},
+        {QStringLiteral("set-clock"), cmdSetClock},
         {QStringLiteral("set-interval"), cmdSetInterval},
-        {QStringLiteral("erase"), cmdErase},       {QStringLiteral("stats"), cmdStats},
+        {QStringLiteral("erase"), cmdErase},
+        {QStringLiteral("stats"), cmdStats},
         {QStringLiteral("convert"), cmdConvert},
     };
     return table.value(name);
@@ -25,10 +30,15 @@ Handler handlerFor(const QString& name) {
 }  // namespace
 
 int run(const QStringList& argv, const Io& io) {
-    if (argv.isEmpty() || argv.front() == QLatin1String("--help") ||
-        argv.front() == QLatin1String("-h") || argv.front() == QLatin1String("help")) {
-        (argv.isEmpty() ? io.err : io.out)(overviewHelp().toUtf8());
-        return argv.isEmpty() ? kExitUsage : kExitOk;
+    if (!argv.isEmpty() &&
+        (argv.front() == QLatin1String("--help") || argv.front() == QLatin1String("-h") ||
+         argv.front() == QLatin1String("help"))) {
+        io.out(overviewHelp().toUtf8());
+        return kExitOk;
+    }
+    if (argv.isEmpty()) {
+        io.message(QStringLiteral("sonodesk-cli: no command given (try --help)"));
+        return kExitUsage;
     }
     if (argv.front() == QLatin1String("--version")) {
         io.out("sonodesk-cli " SONODESK_VERSION "\n");

@@ -47,8 +47,8 @@ DataSetCollection readSets(const QString& path) {
     const logger::CollectionFile file = logger::readCollectionFile(path);
     if (!file.ok)
         throw Failure{kExitFile, logger::notACollectionText(native(path), file.error)};
-    logger::ParseResult parsed =
-        logger::parseMemoryImage(file.image, file.lastAddress, tdt::fromDateTime(QDateTime::currentDateTime()));
+    logger::ParseResult parsed = logger::parseMemoryImage(
+        file.image, file.lastAddress, tdt::fromDateTime(QDateTime::currentDateTime()));
     if (parsed.code == logger::kBadSet)
         throw Failure{kExitFile, QStringLiteral("%1: damaged data set %2 at address %3")
                                      .arg(native(path))
@@ -111,8 +111,9 @@ void loadGraphFile(const QString& path, GraphDocument& doc) {
     if (!block)
         throw Failure{kExitFile, QStringLiteral("%1: %2").arg(native(path), error)};
     if (!doc.loadState(*block, &error))
-        throw Failure{kExitFile, QStringLiteral("%1 is not a graph file: %2")
-                                     .arg(native(path), error.isEmpty() ? streamReadError() : error)};
+        throw Failure{kExitFile,
+                      QStringLiteral("%1 is not a graph file: %2")
+                          .arg(native(path), error.isEmpty() ? streamReadError() : error)};
 }
 
 void requireRegularFile(const QString& path) {
@@ -136,8 +137,7 @@ void loadTable(const QString& path, char separator, GraphDocument& doc) {
     if (!span)
         throw Failure{kExitFile, QStringLiteral("%1: %2").arg(native(path), error)};
     const auto look = templateBlock();
-    initGraphDocument(doc, 1, 130, 30, span->end, span->start, span->rows,
-                      look ? &*look : nullptr);
+    initGraphDocument(doc, 1, 130, 30, span->end, span->start, span->rows, look ? &*look : nullptr);
     tableToGraph(grid, doc, reader, {});
     fitTimeRange(doc);
 }
@@ -190,8 +190,7 @@ public:
         RowWriter w(io.out, json,
                     {"count", "start", "end", "duration_s", "average", "max", "max_time", "min",
                      "min_time", "leq", "l10", "l50", "l90"});
-        const AcousticStatistics s =
-            acousticStatistics(levels_.data(), levels_.size(), kNullLevel);
+        const AcousticStatistics s = acousticStatistics(levels_.data(), levels_.size(), kNullLevel);
         const bool any = !levels_.empty();
         std::vector<Cell> row{numberCell(s.count)};
         if (timed_ > 0) {
@@ -230,7 +229,8 @@ void streamTable(const QString& path, char separator, StatsAccumulator& acc) {
     requireRegularFile(path);
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
-        throw Failure{kExitFile, QStringLiteral("cannot open %1: %2").arg(native(path), f.errorString())};
+        throw Failure{kExitFile,
+                      QStringLiteral("cannot open %1: %2").arg(native(path), f.errorString())};
     DateTimeReader reader;
     constexpr qint64 kChunk = 1 << 20;
     QByteArray carry;
@@ -285,7 +285,8 @@ void streamTable(const QString& path, char separator, StatsAccumulator& acc) {
         for (qsizetype nl; !done && (nl = rest.indexOf('\n')) >= 0; rest = rest.sliced(nl + 1))
             line(rest.first(nl));
         if (!done)
-            carry = rest.first(std::min<qsizetype>(rest.size(), 4 * kMaxLineChars + 4)).toByteArray();
+            carry =
+                rest.first(std::min<qsizetype>(rest.size(), 4 * kMaxLineChars + 4)).toByteArray();
     }
     if (!done && !carry.isEmpty())
         line(carry);
@@ -317,12 +318,14 @@ int cmdSets(const Args& a, const Io& io) {
         const auto si = static_cast<std::size_t>(i);
         const qsizetype off = s.offset(i);
         const int n = s.counts[si];
-        const AcousticStatistics st = acousticStatistics(s.readings.data() + off,
-                                                         static_cast<std::size_t>(n), kNullLevel);
+        const AcousticStatistics st =
+            acousticStatistics(s.readings.data() + off, static_cast<std::size_t>(n), kNullLevel);
         const bool any = n > 0;
         const auto at = [&](int k) { return s.readingTimes[static_cast<std::size_t>(off + k)]; };
-        std::vector<Cell> row{numberCell(i + 1), timeCell(s.startTimes[si]),
-                              numberCell(s.intervals[si]), numberCell(n),
+        std::vector<Cell> row{numberCell(i + 1),
+                              timeCell(s.startTimes[si]),
+                              numberCell(s.intervals[si]),
+                              numberCell(n),
                               textCell(s.weightingA(i) ? QStringLiteral("A") : QStringLiteral("C")),
                               levelCell(s.averages[si], any)};
         row.push_back(levelCell(st.max, any));
@@ -414,11 +417,13 @@ int cmdConvert(const Args& a, const Io& io) {
     const QString in = a.positional[0], out = a.positional[1];
     const QString to = suffixOf(out);
     if (to != QLatin1String("ghf") && to != QLatin1String("txt") && to != QLatin1String("csv"))
-        throw Failure{kExitUsage,
-                      QStringLiteral("%1: the output is a .ghf, .txt or .csv file").arg(native(out))};
+        throw Failure{
+            kExitUsage,
+            QStringLiteral("%1: the output is a .ghf, .txt or .csv file").arg(native(out))};
     if (suffixOf(in) == to)
-        throw Failure{kExitUsage, QStringLiteral("%1 and %2 are of the same kind: nothing to convert")
-                                      .arg(native(in), native(out))};
+        throw Failure{kExitUsage,
+                      QStringLiteral("%1 and %2 are of the same kind: nothing to convert")
+                          .arg(native(in), native(out))};
     if (a.has("set") && suffixOf(in) != QLatin1String("rec"))
         throw Failure{kExitUsage, QStringLiteral("--set is for collection files")};
     GraphDocument doc;
@@ -428,7 +433,8 @@ int cmdConvert(const Args& a, const Io& io) {
         if (!writeGraphFile(doc, out, &error))
             throw Failure{kExitFile, error};
     } else {
-        const int lines = exportGraphText(doc, out, separatorFor(to), LineRange{1, doc.points()}, {});
+        const int lines =
+            exportGraphText(doc, out, separatorFor(to), LineRange{1, doc.points()}, {});
         if (lines < 0)
             throw Failure{kExitFile, QStringLiteral("cannot write %1").arg(native(out))};
         io.message(QStringLiteral("%1 lines written to %2").arg(lines).arg(native(out)));

@@ -97,8 +97,9 @@ public:
             if (listed.size() == 1 && !openError_.isEmpty())
                 throw Failure{kExitMeter,
                               QStringLiteral("cannot open %1: %2").arg(listed.front(), openError_)};
-            throw Failure{kExitMeter,
-                          QStringLiteral("no meter answered on %1").arg(listed.join(QStringLiteral(", ")))};
+            throw Failure{
+                kExitMeter,
+                QStringLiteral("no meter answered on %1").arg(listed.join(QStringLiteral(", ")))};
         }
         if (listed.size() > 1)
             io_.message(QStringLiteral("NX410 found on %1").arg(link_.selectedPortName()));
@@ -129,9 +130,9 @@ public:
         const int before = state_.FramesDecoded;
         pumpUntil([&] { return state_.FramesDecoded > before; }, 3000);
         if (state_.MeterRecording)
-            throw Failure{kExitMeter,
-                          QStringLiteral("the meter is recording data: stop recording before %1")
-                              .arg(what)};
+            throw Failure{
+                kExitMeter,
+                QStringLiteral("the meter is recording data: stop recording before %1").arg(what)};
     }
 
     AppState& state() { return state_; }
@@ -200,8 +201,9 @@ QString downloadFailureText(int code) {
         case logger::kCancelled:
             return QStringLiteral("the download was stopped; nothing was written");
         default:
-            return QStringLiteral("the download fell short: the line failed or the meter stopped "
-                                  "sending");
+            return QStringLiteral(
+                "the download fell short: the line failed or the meter stopped "
+                "sending");
     }
 }
 
@@ -313,10 +315,10 @@ int cmdLive(const Args& a, const Io& io) {
         },
         std::numeric_limits<qint64>::max());
     m.view().onFrame = nullptr;
-    if (sinceFrame.elapsed() >= kSilenceMs && !stopRequested() &&
-        !(count > 0 && printed >= count))
-        throw Failure{kExitMeter, QStringLiteral("no live frames from the meter for %1 s")
-                                      .arg(kSilenceMs / 1000)};
+    if (sinceFrame.elapsed() >= kSilenceMs && !stopRequested() && !(count > 0 && printed >= count))
+        throw Failure{
+            kExitMeter,
+            QStringLiteral("no live frames from the meter for %1 s").arg(kSilenceMs / 1000)};
     return kExitOk;
 }
 
@@ -392,7 +394,8 @@ int cmdRecall(const Args& a, const Io& io) {
         QString error;
         if (!writeCaptureFile(a.value("out"), rows, &error))
             throw Failure{kExitFile, error};
-        io.message(QStringLiteral("%1 readings written to %2").arg(rows.size()).arg(a.value("out")));
+        io.message(
+            QStringLiteral("%1 readings written to %2").arg(rows.size()).arg(a.value("out")));
         return kExitOk;
     }
     RowWriter w(io.out, a.has("json"), {"no", "level", "time", "weighting", "speed"});
@@ -412,16 +415,17 @@ int cmdInfo(const Args& a, const Io& io) {
     std::vector<Cell> row = withSetupSession(m, [&](logger::SetupSession& s) {
         const auto version = s.readVersion();
         if (!version)
-            throw Failure{kExitMeter, QStringLiteral("the meter did not tell its firmware version")};
+            throw Failure{kExitMeter,
+                          QStringLiteral("the meter did not tell its firmware version")};
         const auto time = s.readMeterTime();
         if (!time)
             throw Failure{kExitMeter, QStringLiteral("the meter did not tell its time")};
         const auto block = s.readFirstBlock();
         if (!block)
             throw Failure{kExitMeter, QStringLiteral("the meter did not send its logger header")};
-        const QString when = QStringLiteral("20") +
-                             logger::meterTimeText(*time, 3, QStringLiteral("-"))
-                                 .replace(QStringLiteral("  "), QStringLiteral("T"));
+        const QString when =
+            QStringLiteral("20") + logger::meterTimeText(*time, 3, QStringLiteral("-"))
+                                       .replace(QStringLiteral("  "), QStringLiteral("T"));
         std::vector<Cell> r{textCell(logger::versionText(*version)), textCell(when),
                             numberCell(bcd(block->at(14)) * 60 + bcd(block->at(15))),
                             numberCell(logger::storedSetCount(*block)),
@@ -435,9 +439,9 @@ int cmdInfo(const Args& a, const Io& io) {
         }
         return r;
     });
-    RowWriter w(io.out, a.has("json"),
-                {"firmware", "meter_time", "interval_s", "data_sets", "memory_available",
-                 "memory_test"});
+    RowWriter w(
+        io.out, a.has("json"),
+        {"firmware", "meter_time", "interval_s", "data_sets", "memory_available", "memory_test"});
     w.row(row);
     return kExitOk;
 }
@@ -451,8 +455,8 @@ int cmdSetClock(const Args& a, const Io& io) {
     if (!sent)
         throw Failure{kExitMeter, QStringLiteral("the meter did not take the clock (no echo)")};
     RowWriter w(io.out, a.has("json"), {"meter_time"});
-    w.row({timeCell(tdt::fromDateTime(tdt::toDateTime(now).addMSecs(
-        -tdt::toDateTime(now).time().msec())))});
+    w.row({timeCell(
+        tdt::fromDateTime(tdt::toDateTime(now).addMSecs(-tdt::toDateTime(now).time().msec())))});
     return kExitOk;
 }
 

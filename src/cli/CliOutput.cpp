@@ -24,8 +24,9 @@ Cell levelCell(double level, bool valid) {
 QByteArray isoTime(TDateTime t, bool withMs) {
     const QDateTime dt = tdt::toDateTime(t);
     const bool ms = withMs || dt.time().msec() != 0;
-    return dt.toString(ms ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
-                          : QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
+    return dt
+        .toString(ms ? QStringLiteral("yyyy-MM-ddTHH:mm:ss.zzz")
+                     : QStringLiteral("yyyy-MM-ddTHH:mm:ss"))
         .toLatin1();
 }
 

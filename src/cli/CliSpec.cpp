@@ -24,53 +24,98 @@ const std::vector<OptionSpec>& meterOptions() {
 
 const std::vector<CommandSpec>& commands() {
     static const std::vector<CommandSpec> table = {
-        {"ports", "[--probe]", "List the serial ports.",
+        {"ports",
+         "[--probe]",
+         "List the serial ports.",
          "Columns: path, description, meter (\"yes\" or \"no\" with --probe, else empty).",
          {{"probe", nullptr, "Ask each port whether a meter answers."}},
-         0, 0, true},
-        {"live", "[--seconds S] [--count N]", "Print the meter's live readings.",
+         0,
+         0,
+         true},
+        {"live",
+         "[--seconds S] [--count N]",
+         "Print the meter's live readings.",
          "One line per live frame until S seconds or N frames have passed, or Ctrl-C. Columns: "
          "time, level (dB), weighting (A or C), speed (FAST or SLOW), max_min (MAX, MIN, \"MAX "
          "MIN\" or empty), flags (REC, UNDER, OVER, FULL, READ, separated by spaces).",
          {{"seconds", "S", "Stop after S seconds."}, {"count", "N", "Stop after N frames."}},
-         0, 0, true},
-        {"download", "--out FILE.rec", "Download the data logger's memory into a collection file.",
+         0,
+         0,
+         true},
+        {"download",
+         "--out FILE.rec",
+         "Download the data logger's memory into a collection file.",
          "Progress goes to standard error. A damaged data set is reported (exit status 3, "
          "naming the set) and the file is still written, so that the sets before it are kept.",
          {{"out", "FILE", "The collection file to write."}},
-         0, 0, true},
-        {"sets", "FILE.rec", "List the data sets of a collection file.",
+         0,
+         0,
+         true},
+        {"sets",
+         "FILE.rec",
+         "List the data sets of a collection file.",
          "Columns: set (from 1), start, interval_s, count, weighting, average, max, max_time, "
          "min, min_time, leq, l10, l50, l90.",
          {},
-         1, 1, false},
-        {"export", "FILE.rec --set N [--out FILE] [--format csv|txt]",
+         1,
+         1,
+         false},
+        {"export",
+         "FILE.rec --set N [--out FILE] [--format csv|txt]",
          "Print the readings of one data set.",
          "csv: columns time, level. txt: the application's text file format (date, time and "
          "level separated by tabs, in the locale's date format).",
          {{"set", "N", "The data set, counted from 1."},
           {"out", "FILE", "Write to FILE instead of standard output."},
           {"format", "FORMAT", "csv (the default) or txt."}},
-         1, 1, false},
-        {"recall", "[--out FILE.CAP]", "Read the readings stored with the meter's MEM key.",
+         1,
+         1,
+         false},
+        {"recall",
+         "[--out FILE.CAP]",
+         "Read the readings stored with the meter's MEM key.",
          "Columns: no, level, time, weighting, speed. With --out they are written as a capture "
          "file instead.",
          {{"out", "FILE", "The capture file to write."}},
-         0, 0, true},
-        {"info", "[--memory-test]", "Show the meter's data logger information.",
+         0,
+         0,
+         true},
+        {"info",
+         "[--memory-test]",
+         "Show the meter's data logger information.",
          "Columns: firmware, meter_time, interval_s, data_sets, memory_available (readings that "
          "still fit), memory_test (with --memory-test: OK or FAILED).",
          {{"memory-test", nullptr, "Also test the logger memory (what it holds is kept)."}},
-         0, 0, true},
-        {"set-clock", "", "Set the meter's clock to the computer's time.",
-         "Prints the time that was set.", {}, 0, 0, true},
-        {"set-interval", "MM:SS", "Set the meter's recording interval.",
-         "MM:SS from 00:01 to 01:00. Prints the interval that was set.", {}, 1, 1, true},
-        {"erase", "--yes", "Erase the meter's data logger memory.",
+         0,
+         0,
+         true},
+        {"set-clock",
+         "",
+         "Set the meter's clock to the computer's time.",
+         "Prints the time that was set.",
+         {},
+         0,
+         0,
+         true},
+        {"set-interval",
+         "MM:SS",
+         "Set the meter's recording interval.",
+         "MM:SS from 00:01 to 01:00. Prints the interval that was set.",
+         {},
+         1,
+         1,
+         true},
+        {"erase",
+         "--yes",
+         "Erase the meter's data logger memory.",
          "Every recorded data set is lost: the command refuses to run without --yes.",
          {{"yes", nullptr, "Really erase."}},
-         0, 0, true},
-        {"stats", "FILE [--set N] [--from T] [--to T]", "Statistics of the readings of a file.",
+         0,
+         0,
+         true},
+        {"stats",
+         "FILE [--set N] [--from T] [--to T]",
+         "Statistics of the readings of a file.",
          "FILE is a graph file (.ghf), a text or CSV table (.txt, .csv) or, with --set, a "
          "collection file (.rec). Columns: count, start, end, duration_s (the span of the "
          "readings plus one reading's spacing), average, max, max_time, min, min_time, leq, l10, "
@@ -78,12 +123,18 @@ const std::vector<CommandSpec>& commands() {
          {{"set", "N", "The data set of a collection file, counted from 1."},
           {"from", "T", "Only readings at or after T (2024-03-15T14:30:05)."},
           {"to", "T", "Only readings at or before T."}},
-         1, 1, false},
-        {"convert", "IN OUT [--set N]", "Convert between graph files and text tables.",
+         1,
+         1,
+         false},
+        {"convert",
+         "IN OUT [--set N]",
+         "Convert between graph files and text tables.",
          "The kinds follow the extensions: .ghf, .txt (tab separated) and .csv. IN may be a "
          "collection file (.rec) with --set.",
          {{"set", "N", "The data set of a collection file, counted from 1."}},
-         2, 2, false},
+         2,
+         2,
+         false},
     };
     return table;
 }
@@ -166,10 +217,12 @@ std::optional<Args> parseArgs(const QStringList& argv, QString* error) {
         return args;
     const auto n = args.positional.size();
     if (n < c.minArgs || n > c.maxArgs) {
-        *error = n < c.minArgs
-                     ? QStringLiteral("'%1' needs %2 (try %1 --help)")
-                           .arg(QLatin1String(c.name), QString::fromLatin1(c.synopsis).section(QLatin1Char(' '), 0, c.minArgs - 1))
-                     : QStringLiteral("unexpected argument '%1'").arg(args.positional.at(c.maxArgs));
+        *error =
+            n < c.minArgs
+                ? QStringLiteral("'%1' needs %2 (try %1 --help)")
+                      .arg(QLatin1String(c.name), QString::fromLatin1(c.synopsis)
+                                                      .section(QLatin1Char(' '), 0, c.minArgs - 1))
+                : QStringLiteral("unexpected argument '%1'").arg(args.positional.at(c.maxArgs));
         return std::nullopt;
     }
     return args;
@@ -200,8 +253,8 @@ QString overviewHelp() {
 
 QString commandHelp(const CommandSpec& c) {
     QString s = QStringLiteral("Usage: sonodesk-cli %1 %2\n%3\n%4\n\nOptions:\n")
-                    .arg(QLatin1String(c.name), QLatin1String(c.synopsis),
-                         QLatin1String(c.summary), QLatin1String(c.details));
+                    .arg(QLatin1String(c.name), QLatin1String(c.synopsis), QLatin1String(c.summary),
+                         QLatin1String(c.details));
     for (const OptionSpec& o : c.options)
         s += optionLine(o);
     if (c.meter)
@@ -244,8 +297,8 @@ QByteArray manPage() {
          "sets are numbered from 1.\n";
     m += ".SH COMMANDS\n";
     for (const CommandSpec& c : commands()) {
-        m += ".SS \"" + roff(QLatin1String(c.name)) + ' ' + roff(QLatin1String(c.synopsis)) +
-             "\"\n";
+        m +=
+            ".SS \"" + roff(QLatin1String(c.name)) + ' ' + roff(QLatin1String(c.synopsis)) + "\"\n";
         m += roff(QLatin1String(c.summary)) + ' ' + roff(QLatin1String(c.details)) + '\n';
         for (const OptionSpec& o : c.options)
             roffOption(m, o);

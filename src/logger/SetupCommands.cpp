@@ -146,13 +146,26 @@ std::optional<QByteArray> SetupSession::answer(int count, int ms) {
     return bytes;
 }
 
-bool SetupSession::SendFrameWithEcho(const CommandFrame& frame) {
+bool SetupSession::SendFrameWithEcho(const CommandFrame& frame, bool dataFollows) {
     const QByteArray wanted = frame.toBytes();
     for (int attempt = 0; attempt < 3; ++attempt) {
+        if (dataFollows && attempt > 0)
+            port_.PurgeReceive();
         write(frame);
-        const auto echo = answer(8, kAnswerMs);
-        if (echo && *echo == wanted)
-            return true;
+        if (!dataFollows) {
+            const auto echo = answer(8, kAnswerMs);
+            if (echo && *echo == wanted)
+                return true;
+            continue;
+        }
+        // The answer runs on behind the echo: a reader a little late finds both waiting.
+        port_.WaitForBytes(8, kAnswerMs);
+        if (port_.BytesWaiting() >= 8) {
+            QByteArray echo(8, '\xFF');
+            port_.ReadBytes(echo.data(), 8, true);
+            if (echo == wanted)
+                return true;
+        }
     }
     return false;
 }
@@ -201,7 +214,7 @@ std::optional<QByteArray> SetupSession::readMeterTime() {
 
 std::optional<QByteArray> SetupSession::readFirstBlock() {
     const CommandFrame p = setupFrame("Pi");
-    if (!SendFrameWithEcho(p))
+    if (!SendFrameWithEcho(p, true))
         return std::nullopt;
     std::optional<QByteArray> block;
     for (int attempt = 0; attempt < 3 && !block; ++attempt) {
@@ -211,7 +224,7 @@ std::optional<QByteArray> SetupSession::readFirstBlock() {
             port_.ReadBytes(block->data(), 65, true);
         } else if (attempt < 2) {
             port_.PurgeReceive();
-            if (!SendFrameWithEcho(p))
+            if (!SendFrameWithEcho(p, true))
                 return std::nullopt;
         }
     }

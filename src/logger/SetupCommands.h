@@ -54,8 +54,9 @@ class SetupSession {
 public:
     SetupSession(TComPort& port, Clock& clock);
 
-    // Up to 3 tries of writing the frame and waiting at most 2.5 s for exactly its echo.
-    bool SendFrameWithEcho(const CommandFrame& frame);
+    // Up to 3 tries of writing the frame and waiting at most 2.5 s for exactly its echo. With
+    // dataFollows the meter's answer may already stand behind the echo and stays in the port.
+    bool SendFrameWithEcho(const CommandFrame& frame, bool dataFollows = false);
     void write(const CommandFrame& frame);
     // 'c' to quiet the meter, and both queues emptied.
     void preamble();

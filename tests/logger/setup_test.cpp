@@ -184,6 +184,48 @@ TEST_F(Setup, ClockIntervalAndInformationOnTheMeter) {
     EXPECT_FALSE(session.readMeterTime());
 }
 
+namespace {
+// A reader that comes late: each wait lasts until more than was asked for has arrived (or the
+// time is up), as a loaded computer polling a real port does.
+class LateReader final : public ComDevice {
+public:
+    explicit LateReader(std::unique_ptr<ComDevice> inner) : inner_(std::move(inner)) {
+        inner_->bytesArrived = [this] {
+            if (bytesArrived)
+                bytesArrived();
+        };
+    }
+    qint64 bytesWaiting() override { return inner_->bytesWaiting(); }
+    QByteArray read(qint64 count) override { return inner_->read(count); }
+    bool waitForBytes(qint64 count, int ms) override {
+        inner_->waitForBytes(count + 20, ms);
+        return inner_->bytesWaiting() >= count;
+    }
+    void write(const QByteArray& bytes, bool wait) override { inner_->write(bytes, wait); }
+    void purgeReceive() override { inner_->purgeReceive(); }
+    void purgeTransmit() override { inner_->purgeTransmit(); }
+    void close() override { inner_->close(); }
+
+private:
+    std::unique_ptr<ComDevice> inner_;
+};
+}  // namespace
+
+TEST(SetupLateReader, TheFirstBlockIsTakenWhenItStandsBehindItsEcho) {
+    VirtualClock clock;
+    MeterEmulator meter(QDateTime(QDate(2026, 12, 10), QTime(10, 0, 0)), 5);
+    TComPort port(
+        [&](const QString&) { return std::make_unique<LateReader>(openSimDevice(meter, clock)); });
+    port.OnError = abortOnComError;
+    port.Open();
+    SetupSession session(port, clock);
+    session.preamble();
+    EXPECT_EQ(session.readVersion(), std::optional<std::uint8_t>(123));
+    const auto block = session.readFirstBlock();
+    ASSERT_TRUE(block);
+    EXPECT_EQ(block->left(64), meter.memory().bytes().left(64));
+}
+
 TEST_F(Setup, TheMemoryTestKeepsRecordedReadings) {
     // Data sets fill the memory past every test address.
     ImageBuilder b;
