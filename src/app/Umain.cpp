@@ -398,6 +398,7 @@ void TfrmMain::FormShow(TfrmAbout* splash) {
         splash_->close();
         splash_ = nullptr;
     }
+    offerRecovery();
 }
 
 void TfrmMain::openPanel() {
@@ -788,11 +789,21 @@ void TfrmMain::btnRunClick() {
     g->clearStatistics();
     const TDateTime start = clock_.now();
     startRecording(st, g->chart()->doc(), *n, start);
+    // Every sample goes to the journal as it is taken; the old recording's journal goes.
+    QString journalError;
+    if (auto journal = RecordingJournal::create({start, st.RealTimeRate, *n}, &journalError))
+        keepJournal(g, std::move(journal));
+    else
+        dropJournal(g);
     g->setStatistic(QStringLiteral("txtStartTime"), localetext::dateTimeText(start));
     g->setStatistic(QStringLiteral("txtDataNo"), QStringLiteral("0"));
     g->redraw();
     g->toolButton(QStringLiteral("tbntClr"))->setEnabled(false);
     setRunStop(false, true);
+    if (!journalError.isEmpty())
+        Dialogs::instance().error(journalError +
+                                  QStringLiteral("\nThe recording goes on without a journal: "
+                                                 "save it before you close SonoDesk."));
 }
 
 void TfrmMain::RecordRealTimeSample(TDateTime frameTime, float level) {
@@ -811,8 +822,10 @@ void TfrmMain::RecordRealTimeSample(TDateTime frameTime, float level) {
         g->setStatistic(QStringLiteral("txtMin"), localetext::fixed1(level));
         g->setStatistic(QStringLiteral("txtMinTime"), localetext::dateTimeText(frameTime));
     }
-    if (r.taken)
+    if (r.taken) {
+        journalSample(st.SampleCount - 1, frameTime, level);
         g->setStatistic(QStringLiteral("txtDataNo"), QString::number(st.SampleCount));
+    }
     if (r.redraw)
         g->redraw();
     if (r.full)

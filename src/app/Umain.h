@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "files/TextFiles.h"
+#include "graph/RecordingJournal.h"
 #include "graph/Ugraph.h"
 #include "link/MeterLink.h"
 #include "link/TComPort.h"
@@ -91,13 +92,19 @@ public:
     void btnRunClick();
     void btnStopClick();
     void RecordRealTimeSample(TDateTime frameTime, float level);
+    // Recordings a crash left behind: each is offered, and opens as a graph window on Yes.
+    void offerRecovery();
+    // A graph window holding the samples of a journal, which it keeps until saved or closed.
+    TfrmGraph* recoverRecording(const QString& path, const RecordingJournal::Contents& contents);
+    // The journal of a graph window's recording; null when it has none.
+    const RecordingJournal* journalOf(TfrmGraph* graph) const;
     // Files
     void Open1Click();
     void Save1Click();
     void OpenSingleDataFile();
     // Saves a graph window's chart as graph file, text or CSV; false when nothing was written.
     bool SaveGraph(TfrmGraph* graph);
-    void ExportGraphText(TfrmGraph* graph, const QString& path, char separator);
+    bool ExportGraphText(TfrmGraph* graph, const QString& path, char separator);
     void ExportGridText(TfrmList* list);
     // A new graph window from a graph file; none when the file does not read.
     TfrmGraph* openGraphFile(const QString& path);
@@ -180,10 +187,18 @@ private:
     QMdiSubWindow* addCaptureWindow(TfrmDataCapture* window);
     QString fileFolder() const;
     // The range dialog, then write(range, progress) under the progress dialog.
-    void exportWithProgress(int count,
-                            const std::function<void(LineRange, const LineProgress&)>& write);
+    // True when something was written.
+    bool exportWithProgress(int count,
+                            const std::function<bool(LineRange, const LineProgress&)>& write);
     QString graphFilter() const;
     QPointer<TfrmGraph> frmGraph_;
+    // The journal goes with its window: removed once the graph is saved or the window closes.
+    void keepJournal(TfrmGraph* graph, std::unique_ptr<RecordingJournal> journal);
+    void dropJournal(TfrmGraph* graph);
+    void graphSaved(TfrmGraph* graph);
+    // One sample of the running recording into its journal.
+    void journalSample(int index, TDateTime time, float level);
+    QPointer<QObject> recordingJournal_;
     LoggerData logger_;
     void repairLogger();
     bool choosePrinter(QPrinter& printer);

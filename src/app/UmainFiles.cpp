@@ -141,43 +141,47 @@ bool TfrmMain::SaveGraph(TfrmGraph* graph) {
     if (path.isEmpty())
         return false;
     const QString ext = lowerSuffix(path);
+    bool written = false;
     if (ext == QLatin1String(".ghf")) {
         QString error;
         if (!writeGraphFile(graph->chart()->doc(), path, &error)) {
             Dialogs::instance().error(error);
             return false;
         }
-        return true;
-    }
-    if (ext == QLatin1String(".txt"))
-        ExportGraphText(graph, path, '\t');
-    else if (ext == QLatin1String(".csv"))
-        ExportGraphText(graph, path, ',');
-    else
+        written = true;
+    } else if (ext == QLatin1String(".txt")) {
+        written = ExportGraphText(graph, path, '\t');
+    } else if (ext == QLatin1String(".csv")) {
+        written = ExportGraphText(graph, path, ',');
+    } else {
         return false;
+    }
+    if (written)
+        graphSaved(graph);
     return true;
 }
 
-void TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator) {
+bool TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator) {
     const GraphDocument& doc = graph->chart()->doc();
-    exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
-        exportGraphText(doc, path, separator, range, progress);
+    return exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
+        return exportGraphText(doc, path, separator, range, progress) >= 0;
     });
 }
 
-void TfrmMain::exportWithProgress(
-    int count, const std::function<void(LineRange, const LineProgress&)>& write) {
+bool TfrmMain::exportWithProgress(
+    int count, const std::function<bool(LineRange, const LineProgress&)>& write) {
     const auto range = TfrmScope::askRange(this, count);
     // A range that selects nothing writes nothing: the chosen file stays as it was.
     if (!range || range->empty())
-        return;
+        return false;
     TfrmScope progress(this);
     progress.showProgress(QStringLiteral("Saving Progress"), QStringLiteral("saving....."),
                           range->size(), true);
     ProgressPacer pace(progress, clock_, true);
     // A file that cannot be written is not reported: the old one stays as it was.
-    write(*range, std::ref(pace));
+    const bool written = write(*range, std::ref(pace));
     progress.close();
+    return written;
 }
 
 void TfrmMain::ExportGridText(TfrmList* list) {
@@ -188,7 +192,7 @@ void TfrmMain::ExportGridText(TfrmList* list) {
         return;
     const ListGridModel& grid = list->grid();
     exportWithProgress(grid.RowCount() - 1, [&](LineRange range, const LineProgress& progress) {
-        exportGridText(grid, path, gridSeparatorFor(path), range, progress);
+        return exportGridText(grid, path, gridSeparatorFor(path), range, progress) >= 0;
     });
 }
 

@@ -757,6 +757,8 @@ bool TfrmGraph::FormCloseQuery() {
         return ask(QStringLiteral("Save DataLogger Data ?"), st.LoggerDataUnsaved, false);
     if (st.RealTimeUnsaved && isRealTime())
         return ask(QStringLiteral("Save Real-Time Graph ?"), st.RealTimeUnsaved, true);
+    if (unsavedRecovery)
+        return ask(QStringLiteral("Save the recovered recording ?"), unsavedRecovery, true);
     return true;
 }
 

@@ -51,6 +51,8 @@ public:
     bool isDataLogger() const { return caption() == dataLoggerCaption(); }
 
     PESGraph* chart() const { return PESGraph1; }
+    // A recording recovered after a crash that has not been saved yet: closing asks first.
+    bool unsavedRecovery = false;
     Tslider2* slider() const { return Slider1; }
     QLineEdit* field(const QString& name) const;
     QComboBox* rateList() const { return txtSamplingRate; }

@@ -19,6 +19,7 @@ protected:
         resetAppState();
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
+        dialogs->answers = startAnswers;
         Dialogs::install(std::move(scripted));
         MainOptions o;
         o.listSystemPorts = false;
@@ -45,7 +46,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    bool service = false;  // start as sonodesk --service
+    bool service = false;                      // start as sonodesk --service
+    std::deque<Dialogs::Answer> startAnswers;  // the answers to the questions of the start
     VirtualClock clock{46366.25};
     MeterEmulator meter{QDateTime(QDate(2026, 12, 10), QTime(6, 0, 0)), 11};
     ScriptedDialogs* dialogs = nullptr;

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include "Modal.h"
 #include "core/LocaleText.h"
 #include "graph/PESGraph.h"
+#include "graph/RecordingJournal.h"
 #include "graph/Tslider2.h"
 #include "graph/Ugraph.h"
 
@@ -225,4 +227,102 @@ TEST_F(Recording, ClearEmptiesTheGraphAndRestartsTheAnnotations) {
     EXPECT_EQ(doc().annotation(5).x, 0);
     EXPECT_EQ(text("txtDataNo"), QStringLiteral("0"));
     EXPECT_NEAR(doc().manualMaxX - doc().manualMinX, 30 * kSecond, 1e-9);
+}
+
+TEST_F(Recording, EverySampleIsJournalledUntilTheGraphIsSaved) {
+    run(QStringLiteral("  100"), QStringLiteral("0.2"));
+    ASSERT_TRUE(recordUntil(20, 20'000));
+    const RecordingJournal* j = main->journalOf(graph());
+    ASSERT_NE(j, nullptr);
+    const QString path = j->path();
+    auto held = RecordingJournal::read(path);
+    ASSERT_TRUE(held);
+    ASSERT_EQ(static_cast<int>(held->samples.size()), appState().SampleCount);
+    for (int i = 0; i < appState().SampleCount; ++i) {
+        EXPECT_EQ(held->samples[static_cast<std::size_t>(i)].time, doc().x(i));
+        EXPECT_EQ(held->samples[static_cast<std::size_t>(i)].level, doc().y(i));
+    }
+    // Stopped but not saved: the journal stays, a crash now would still lose nothing.
+    main->btnStopClick();
+    EXPECT_TRUE(QFile::exists(path));
+    dialogs->fileNames = {dir.filePath(QStringLiteral("kept.ghf"))};
+    ASSERT_TRUE(main->SaveGraph(graph()));
+    EXPECT_EQ(main->journalOf(graph()), nullptr);
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(Recording, ClosingOrAnsweringNoLetsTheJournalGo) {
+    run(QStringLiteral("  100"), QStringLiteral("0.2"));
+    ASSERT_TRUE(recordUntil(5, 20'000));
+    const QString first = main->journalOf(graph())->path();
+    // A new recording over an unsaved one (No: let it go) has a journal of its own.
+    dialogs->answers = {Dialogs::Answer::No};
+    run(QStringLiteral("  100"), QStringLiteral("0.2"));
+    EXPECT_FALSE(QFile::exists(first));
+    ASSERT_TRUE(recordUntil(5, 20'000));
+    const QString second = main->journalOf(graph())->path();
+    EXPECT_TRUE(QFile::exists(second));
+    dialogs->answers = {Dialogs::Answer::No};
+    main->subWindowOf(graph())->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_TRUE(RecordingJournal::leftBehind().isEmpty());
+}
+
+namespace {
+class Recovery : public MainFixture {
+protected:
+    void SetUp() override {
+        QDir(RecordingJournal::folder()).removeRecursively();
+        auto j = RecordingJournal::create({46366.25, 0.5f, 2000});
+        ASSERT_TRUE(j);
+        for (int i = 0; i < 40; ++i)
+            j->append(i, 46366.25 + i * 0.5 * kSecond, 50.0f + static_cast<float>(i));
+        path = j->path();
+        j->abandon();  // as a crash leaves it
+    }
+    void TearDown() override {
+        MainFixture::TearDown();
+        QDir(RecordingJournal::folder()).removeRecursively();
+    }
+    QString question() const {
+        return QStringLiteral("A recording of %1 with 40 samples was not saved. Recover it?")
+            .arg(localetext::dateTimeText(46366.25));
+    }
+    QString path;
+};
+}  // namespace
+
+TEST_F(Recovery, YesOpensTheSamplesAsAGraphUntilSavedOrClosed) {
+    startAnswers = {Dialogs::Answer::Yes};
+    start(true);
+    EXPECT_EQ(dialogs->shown.value(0), question());
+    TfrmGraph* g = main->frmGraph();
+    ASSERT_NE(g, nullptr);
+    EXPECT_TRUE(g->caption().startsWith(QLatin1String("Recovered recording of ")));
+    const GraphDocument& d = g->chart()->doc();
+    ASSERT_EQ(d.points(), 40);
+    EXPECT_EQ(d.x(0), 46366.25);
+    EXPECT_EQ(d.y(39), 89.0f);
+    EXPECT_EQ(g->field(QStringLiteral("txtDataNo"))->text(), QStringLiteral("40"));
+    EXPECT_TRUE(QFile::exists(path));  // until the window is saved or let go
+    // Closing asks; Cancel keeps it, No lets it go with its journal.
+    dialogs->answers = {Dialogs::Answer::Cancel};
+    main->subWindowOf(g)->close();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(QFile::exists(path));
+    dialogs->answers = {Dialogs::Answer::No};
+    main->subWindowOf(g)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(dialogs->shown.back(), QStringLiteral("Save the recovered recording ?"));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST_F(Recovery, NoDeletesTheJournal) {
+    startAnswers = {Dialogs::Answer::No};
+    start(true);
+    EXPECT_EQ(dialogs->shown.value(0), question());
+    EXPECT_FALSE(QFile::exists(path));
+    for (TfrmGraph* g : main->graphWindows())
+        EXPECT_FALSE(g->caption().startsWith(QLatin1String("Recovered")));
 }
