@@ -3,6 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <QLocale>
 #include <QMdiArea>
 
@@ -150,6 +151,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // Templates and journals of the benchmarks stay out of the user's data folder.
+    QStandardPaths::setTestModeEnabled(true);
     // Files are written and read as a US desktop would.
     QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     benchmark::Initialize(&argc, argv);
