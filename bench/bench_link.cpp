@@ -3,9 +3,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QStandardPaths>
 #include <QLocale>
 #include <QMdiArea>
+#include <QStandardPaths>
 
 #include <random>
 

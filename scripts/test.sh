@@ -9,7 +9,7 @@ export QT_QPA_PLATFORM=offscreen
 if [ "${1:-}" = "--sanitize" ]; then
   dir=build-sanitize
   [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-    -DSONODESK_BUILD_BENCH=OFF \
+    -DSONODESK_BUILD_BENCH=OFF -DSONODESK_INSTALL_TESTS=OFF \
     -DCMAKE_CXX_FLAGS="-O1 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
   cmake --build "$dir" --parallel "$(nproc)"

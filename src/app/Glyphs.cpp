@@ -102,21 +102,30 @@ QIcon icon(Kind kind) {
 }
 
 QPixmap meterIcon(int size) {
+    // A hand-held sound level meter: windscreen ball on its neck, body, display, keys.
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 64.0, size / 64.0);
-    p.setPen(QPen(QColor(30, 30, 30), 2));
+    const QPen outline(QColor(30, 30, 30), 2);
+    p.setPen(outline);
+    p.setBrush(QColor(50, 52, 56));
+    p.drawRect(QRectF(28, 14, 8, 8));
     p.setBrush(QColor(70, 74, 80));
-    p.drawRoundedRect(QRectF(16, 4, 32, 56), 8, 8);
+    p.drawRoundedRect(QRectF(17, 20, 30, 42), 7, 7);
+    p.setBrush(QColor(215, 215, 210));
+    p.drawEllipse(QRectF(24, 1, 16, 16));
     p.setBrush(QColor(180, 190, 150));
-    p.drawRect(QRectF(21, 14, 22, 14));
+    p.drawRect(QRectF(21, 25, 22, 13));
+    p.setPen(QPen(QColor(40, 44, 30), 2, Qt::SolidLine, Qt::FlatCap));
+    for (int d = 0; d < 3; ++d)
+        p.drawLine(QPointF(25 + d * 6, 31.5), QPointF(29 + d * 6, 31.5));
+    p.setPen(QPen(QColor(30, 30, 30), 1.5));
     p.setBrush(QColor(210, 210, 210));
-    p.drawEllipse(QRectF(26, 0, 12, 8));
-    for (int r = 0; r < 3; ++r)
+    for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c)
-            p.drawRoundedRect(QRectF(21 + c * 8, 34 + r * 7, 6, 4), 1, 1);
+            p.drawRoundedRect(QRectF(21.5 + c * 7.5, 44 + r * 8, 6, 5), 1.5, 1.5);
     return pm;
 }
 

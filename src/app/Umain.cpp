@@ -454,7 +454,12 @@ QString TfrmMain::helpFilePath() const {
     const QString name = appState().ModelName == QLatin1String("NX880245")
                              ? QStringLiteral("NX880245Help.htm")
                              : QStringLiteral("NX410Help.htm");
-    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    // Beside the program in the build tree, in share/sonodesk once installed.
+    const QDir bin(QCoreApplication::applicationDirPath());
+    const QString beside = bin.filePath(name);
+    const QString installed = bin.filePath(QStringLiteral("../share/sonodesk/") + name);
+    return QFileInfo::exists(beside) || !QFileInfo::exists(installed) ? beside
+                                                                      : QDir::cleanPath(installed);
 }
 
 void TfrmMain::Contents1Click() {

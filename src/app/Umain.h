@@ -126,6 +126,12 @@ public:
     void RECALL1Click();
     void SaveCaptureFile(TfrmDataCapture* window);
     void OpenCaptureFile();
+    // The files of the command line, or of the desktop, each as File > Open opens its kind;
+    // false when it did not open.
+    bool openFile(const QString& path);
+    TfrmDataCapture* openCaptureFile(const QString& path);
+    // Into the DataLogger window (made when null); false when the file is no collection.
+    bool openCollectionFile(const QString& path, TfrmGraph* g = nullptr);
     TfrmSetup* frmSetup() const { return frmSetup_; }
     TComPort& Comm2() { return *comm2_; }
     // The widget of the active child window, if any.

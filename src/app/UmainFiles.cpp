@@ -102,6 +102,33 @@ void TfrmMain::OpenSingleDataFile() {
         openTextFile(path, '\t');
 }
 
+bool TfrmMain::openFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        Dialogs::instance().error(cannotOpenText(path, QStringLiteral("No such file")));
+        return false;
+    }
+    const QString ext = lowerSuffix(path);
+    if (ext == QLatin1String(".ghf"))
+        return openGraphFile(path) != nullptr;
+    if (ext == QLatin1String(".csv"))
+        return openTextFile(path, ',') != nullptr;
+    if (ext == QLatin1String(".txt"))
+        return openTextFile(path, '\t') != nullptr;
+    if (ext == QLatin1String(".rec"))
+        return openCollectionFile(path);
+    if (ext == QLatin1String(".cap")) {
+        if (openCaptureFile(path))
+            return true;
+        Dialogs::instance().error(cannotOpenText(path, QStringLiteral("It cannot be read")));
+        return false;
+    }
+    Dialogs::instance().error(
+        QStringLiteral("%1 is none of the files SonoDesk opens (.ghf, .txt, .csv, .rec, .cap)")
+            .arg(QDir::toNativeSeparators(path)));
+    return false;
+}
+
 void TfrmMain::Save1Click() {
     QWidget* child = activeChild();
     if (auto* list = qobject_cast<TfrmList*>(child)) {

@@ -219,20 +219,25 @@ void TfrmMain::OpenDataSetCollection() {
     TfrmGraph* g = dataLoggerWindow();
     const QString path = Dialogs::instance().openFileName(
         QStringLiteral("Open"), fileFolder(), QStringLiteral("Data Sets Collection (*.REC)|*.REC"));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openCollectionFile(path, g);
+}
+
+bool TfrmMain::openCollectionFile(const QString& path, TfrmGraph* g) {
     const logger::CollectionFile file = logger::readCollectionFile(path);
     if (!file.ok) {
         Dialogs::instance().error(logger::notACollectionText(path, file.error));
-        return;
+        return false;
     }
     logger::ParseResult parsed =
         logger::parseMemoryImage(file.image, file.lastAddress, clock_.now());
     if (parsed.code != logger::kOk) {
         Dialogs::instance().error(logger::notACollectionText(
             path, logger::parseRefusalText(parsed.code, parsed.badSetIndex, parsed.badSetEnd)));
-        return;
+        return false;
     }
+    if (!g)
+        g = dataLoggerWindow();
     logger_.sets = std::move(parsed.sets);
     logger_.lastAddress = file.lastAddress;
     g->setDataSets(&logger_.sets);
@@ -240,6 +245,7 @@ void TfrmMain::OpenDataSetCollection() {
     QString error;
     if (!logger::writeTempFile(appState().DataFolder, file.image, file.lastAddress, &error))
         Dialogs::instance().error(error);
+    return true;
 }
 
 void TfrmMain::EraseMemory1Click() {
@@ -345,14 +351,18 @@ void TfrmMain::OpenCaptureFile() {
     const QString path = Dialogs::instance().openFileName(
         QStringLiteral("Open"), fileFolder(),
         QStringLiteral("Capture file(*.CAP,only for %1)|*.CAP").arg(modelVariant()));
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openCaptureFile(path);
+}
+
+TfrmDataCapture* TfrmMain::openCaptureFile(const QString& path) {
     const auto rows = readCaptureFile(path);
     if (!rows)
-        return;
+        return nullptr;
     auto* window = new TfrmDataCapture;
     window->setWindowTitle(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
     for (std::size_t r = 0; r < rows->size(); ++r)
         window->setReading(static_cast<int>(r) + 1, (*rows)[r], QString::number(r + 1));
     addCaptureWindow(window);
+    return window;
 }

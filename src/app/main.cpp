@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QScreen>
 
 #include <cstdio>
@@ -58,6 +59,11 @@ int main(int argc, char** argv) {
     parser.addOption(port);
     parser.addOption(demo);
     parser.addOption(service);
+    parser.addPositionalArgument(
+        QStringLiteral("files"),
+        QStringLiteral("Graph (.ghf), table (.txt, .csv), collection (.rec) or capture (.CAP) "
+                       "files to open, each in its own window."),
+        QStringLiteral("[FILE...]"));
     parser.process(app);
 
     auto* dialogs = new QtDialogs;
@@ -85,5 +91,7 @@ int main(int argc, char** argv) {
         main.setGeometry(screen->availableGeometry());
     main.showMaximized();
     main.FormShow(splash);
+    for (const QString& file : parser.positionalArguments())
+        main.openFile(QFileInfo(file).absoluteFilePath());
     return QApplication::exec();
 }

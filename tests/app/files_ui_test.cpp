@@ -12,11 +12,16 @@
 #include "MainFixture.h"
 #include "Modal.h"
 #include "TestFiles.h"
+#include "files/CaptureFile.h"
+#include "files/GraphFile.h"
 #include "files/ListGridModel.h"
 #include "files/Ulist.h"
 #include "files/Uscope.h"
 #include "graph/PESGraph.h"
 #include "graph/Ugraph.h"
+#include "logger/CollectionFile.h"
+#include "logger/ImageBuilder.h"
+#include "logger/MemoryImageParser.h"
 
 namespace {
 
@@ -298,4 +303,44 @@ TEST_F(FilesUi, ProgressDialogCancelStopsTheLoop) {
     progress.BitBtn2->click();
     EXPECT_TRUE(progress.isVisible());  // the loop closes it when it stops
     EXPECT_FALSE(pace(2));
+}
+
+// sonodesk FILE...: each file in its own window, as File > Open opens its kind.
+TEST_F(FilesUi, FilesOfTheCommandLineOpenEachInItsOwnWindow) {
+    TfrmGraph* g = tableGraph(kThreeRows);
+    ASSERT_NE(g, nullptr);
+    QString error;
+    ASSERT_TRUE(writeGraphFile(g->chart()->doc(), path("survey.ghf"), &error));
+    QByteArray csv = kThreeRows;
+    csv.replace('\t', ',');
+    writeAll(path("survey.csv"), csv);
+    ImageBuilder b;
+    b.add(12);
+    const QByteArray image = b.finish();
+    ASSERT_TRUE(logger::writeImageFile(path("meter.REC"), image, logger::imageLastAddress(image)));
+    ASSERT_TRUE(
+        writeCaptureFile(path("stored.CAP"), {{"62.3", "12/10/26", "10:00:00", "dBA", "FAST"}}));
+    struct Case {
+        const char* file;
+        const char* window;
+    };
+    for (const Case& c : {Case{"survey.ghf", "TfrmGraph"}, Case{"survey.csv", "TfrmList"},
+                          Case{"meter.REC", "TfrmGraph"}, Case{"stored.CAP", "TfrmDataCapture"}}) {
+        const int before = windowsOf(c.window);
+        EXPECT_TRUE(main->openFile(path(c.file))) << c.file;
+        EXPECT_EQ(windowsOf(c.window), before + 1) << c.file;
+    }
+    bool graphShown = false;
+    for (TfrmGraph* w : main->graphWindows())
+        graphShown = graphShown || w->caption().endsWith(QLatin1String("survey.ghf"));
+    EXPECT_TRUE(graphShown);
+    ASSERT_NE(appState().DataLoggerWindow, nullptr);
+    EXPECT_EQ(main->loggerData().sets.size(), 1);
+    dialogs->shown.clear();
+    EXPECT_FALSE(main->openFile(path("noise.wav")));
+    writeAll(path("noise.wav"), "RIFF");
+    EXPECT_FALSE(main->openFile(path("noise.wav")));
+    ASSERT_EQ(dialogs->shown.size(), 2);
+    EXPECT_TRUE(dialogs->shown[0].startsWith(QLatin1String("Cannot open file \"")));
+    EXPECT_TRUE(dialogs->shown[1].contains(QLatin1String("is none of the files SonoDesk opens")));
 }
