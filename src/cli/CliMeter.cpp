@@ -345,6 +345,7 @@ int cmdDownload(const Args& a, const Io& io) {
         d.code = logger::kCancelled;
     if (d.code != logger::kOk)
         throw Failure{kExitMeter, downloadFailureText(d.code)};
+    io.message(QStringLiteral("download: all %1 bytes received").arg(d.image.size()));
     QString error;
     if (!logger::writeImageFile(out, d.image, d.lastAddress, &error))
         throw Failure{kExitFile, error};
