@@ -35,6 +35,8 @@ void TfrmMain::keepJournal(TfrmGraph* graph, std::unique_ptr<RecordingJournal> j
     auto* holder = new JournalHolder(graph, std::move(journal));
     if (graph == appState().RealTimeGraphWindow)
         recordingJournal_ = holder;
+    // Clear lets the samples go, and their journal with them.
+    connect(graph, &TfrmGraph::cleared, holder, &QObject::deleteLater);
 }
 
 void TfrmMain::dropJournal(TfrmGraph* graph) {

@@ -717,6 +717,8 @@ void TfrmGraph::tbntClrClick() {
     setStatistic(QStringLiteral("txtStartTime"), QString());
     setStatistic(QStringLiteral("txtDataNo"), QStringLiteral("0"));
     redraw();
+    unsavedRecovery = false;
+    emit cleared();
 }
 
 void TfrmGraph::txtSamplingRateChange(int index) {

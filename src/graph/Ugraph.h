@@ -103,6 +103,8 @@ public:
 
 signals:
     void closed();
+    // Clear emptied the graph: nothing of what it held is kept.
+    void cleared();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

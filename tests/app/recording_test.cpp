@@ -262,10 +262,19 @@ TEST_F(Recording, ClosingOrAnsweringNoLetsTheJournalGo) {
     ASSERT_TRUE(recordUntil(5, 20'000));
     const QString second = main->journalOf(graph())->path();
     EXPECT_TRUE(QFile::exists(second));
+    // Clear empties the graph: its journal goes too.
+    ASSERT_TRUE(clock.advanceUntil([] { return !appState().RealTimeRunning; }, 60'000, 250));
+    graph()->toolButton(QStringLiteral("tbntClr"))->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_EQ(main->journalOf(graph()), nullptr);
+    run(QStringLiteral("  100"), QStringLiteral("0.2"));
+    ASSERT_TRUE(recordUntil(5, 20'000));
+    const QString third = main->journalOf(graph())->path();
     dialogs->answers = {Dialogs::Answer::No};
     main->subWindowOf(graph())->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(QFile::exists(second));
+    EXPECT_FALSE(QFile::exists(third));
     EXPECT_TRUE(RecordingJournal::leftBehind().isEmpty());
 }
 

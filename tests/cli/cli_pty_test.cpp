@@ -93,10 +93,42 @@ TEST_F(CliOnPty, EveryMeterCommandAgainstTheSimulatedMeter) {
     ASSERT_EQ(r.code, 0) << r.err.toStdString();
     EXPECT_EQ(lines(r.out).value(1), QStringLiteral("5"));
 
+    r = cli({QStringLiteral("ports"), QStringLiteral("--probe"), QStringLiteral("--port"), pty});
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(pty + QStringLiteral(",,yes\n"))) << r.out.toStdString();
+
+    r = cli(on({QStringLiteral("erase"), QStringLiteral("--yes")}));
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    r = cli(on({QStringLiteral("info"), QStringLiteral("--json")}));
+    ASSERT_EQ(r.code, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QLatin1String(R"("data_sets":0,)"))) << r.out.toStdString();
+
     // The meter heard the clock frame ("rtc", then the six BCD bytes) and the interval ("int").
     const QByteArray heard = readAll(log());
     EXPECT_TRUE(heard.contains(" 02 72 74 63 ")) << heard.right(2000).toStdString();
     EXPECT_TRUE(heard.contains(" 02 69 6e 74 00 05 00 03")) << heard.right(2000).toStdString();
+}
+
+// Ctrl-C (or a service manager's SIGTERM) ends live cleanly: whole lines, exit status 0, and the
+// meter still streaming for the next program.
+TEST_F(CliOnPty, LiveEndsCleanlyOnASignal) {
+    serve({});
+    QProcess live;
+    live.start(QStringLiteral(SONODESK_CLI_PATH), on({QStringLiteral("live")}));
+    QByteArray out;
+    while (out.count('\n') < 3 && live.waitForReadyRead(10000))
+        out += live.readAllStandardOutput();
+    ASSERT_GE(out.count('\n'), 3) << out.toStdString();
+    live.terminate();
+    ASSERT_TRUE(live.waitForFinished(10000));
+    EXPECT_EQ(live.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(live.exitCode(), 0) << live.readAllStandardError().toStdString();
+    out += live.readAllStandardOutput();
+    EXPECT_TRUE(out.endsWith('\n'));
+    const CliRun again =
+        cli(on({QStringLiteral("live"), QStringLiteral("--count"), QStringLiteral("2")}));
+    EXPECT_EQ(again.code, 0) << again.err.toStdString();
+    EXPECT_EQ(lines(again.out).size(), 3);
 }
 
 TEST_F(CliOnPty, ADamagedSetIsNamedAndTheFileStillWritten) {
