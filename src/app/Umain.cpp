@@ -431,6 +431,8 @@ void TfrmMain::ControlPanel1Click() {
 
 void TfrmMain::Exit1Click() {
     // Ends the message loop at once: no close handlers, no settings written, no save questions.
+    // Nobody was asked about unsaved recordings, so their journals stay for the next start.
+    keepJournalsForNextStart();
     QCoreApplication::exit(0);
 }
 

@@ -201,6 +201,8 @@ private:
     // The journal goes with its window: removed once the graph is saved or the window closes.
     void keepJournal(TfrmGraph* graph, std::unique_ptr<RecordingJournal> journal);
     void dropJournal(TfrmGraph* graph);
+    // The journals outlive the windows: the program ends without asking about them.
+    void keepJournalsForNextStart();
     void graphSaved(TfrmGraph* graph);
     // One sample of the running recording into its journal.
     void journalSample(int index, TDateTime time, float level);

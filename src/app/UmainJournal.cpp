@@ -43,6 +43,12 @@ void TfrmMain::dropJournal(TfrmGraph* graph) {
     delete holderOf(graph);
 }
 
+void TfrmMain::keepJournalsForNextStart() {
+    for (TfrmGraph* g : graphWindows())
+        if (JournalHolder* h = holderOf(g))
+            h->journal->abandon();
+}
+
 void TfrmMain::journalSample(int index, TDateTime time, float level) {
     if (auto* holder = static_cast<JournalHolder*>(recordingJournal_.data()))
         holder->journal->append(index, time, level);

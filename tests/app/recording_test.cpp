@@ -278,6 +278,20 @@ TEST_F(Recording, ClosingOrAnsweringNoLetsTheJournalGo) {
     EXPECT_TRUE(RecordingJournal::leftBehind().isEmpty());
 }
 
+// File > Exit asks nothing: an unsaved recording is offered again at the next start.
+TEST_F(Recording, ExitWithoutQuestionsKeepsTheJournalForTheNextStart) {
+    run(QStringLiteral("  100"), QStringLiteral("0.2"));
+    ASSERT_TRUE(recordUntil(5, 20'000));
+    const QString path = main->journalOf(graph())->path();
+    main->Exit1Click();
+    main.reset();
+    EXPECT_EQ(RecordingJournal::leftBehind(), QStringList{path});
+    const auto kept = RecordingJournal::read(path);
+    ASSERT_TRUE(kept);
+    EXPECT_GE(kept->samples.size(), 5u);
+    QFile::remove(path);
+}
+
 namespace {
 class Recovery : public MainFixture {
 protected:
