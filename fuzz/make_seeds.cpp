@@ -2,12 +2,15 @@
 //   fuzz_make_seeds DIR   ->   DIR/<harness>/seed-*
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 
 #include "../tests/logger/ImageBuilder.h"
 #include "FuzzSupport.h"
 #include "files/CaptureFile.h"
+#include "files/DateTimeText.h"
 #include "files/TextFiles.h"
 #include "graph/GraphDocument.h"
+#include "graph/RecordingJournal.h"
 #include "logger/CollectionFile.h"
 #include "logger/MemoryImageParser.h"
 #include "sim/MeterEmulator.h"
@@ -115,5 +118,24 @@ int main(int argc, char** argv) {
     writeCaptureFile(cap, {{"72.5", "12/10/26", "9:30:00 AM", "dBA", "FAST"},
                            {"----", "12/10/26", "9:31:00 AM", "dBC", "SLOW"}});
     seed("capture_file", "two-readings", readFile(cap));
+
+    // A journal of ten samples, whole and torn, as a crash leaves it.
+    QStandardPaths::setTestModeEnabled(true);
+    if (auto j = RecordingJournal::create({46366.25, 0.5f, 100})) {
+        for (int i = 0; i < 10; ++i)
+            j->append(i, 46366.25 + i * 0.5 / 86400.0, 50.0f + static_cast<float>(i));
+        const QByteArray whole = readFile(j->path());
+        seed("journal", "ten-samples", whole);
+        seed("journal", "torn", whole.left(whole.size() - 7));
+    }
+
+    // A table as the application writes it, in the locale the harness runs under.
+    TextLineFormatter text;
+    QByteArray table;
+    for (int i = 0; i < 20; ++i) {
+        text.appendPointLine(table, 46366.25 + i / 86400.0, 55.0f + static_cast<float>(i % 7), ',');
+        table += "\r\n";
+    }
+    seed("cli_stats", "twenty-rows", table + "end\r\n");
     return 0;
 }

@@ -14,7 +14,7 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 harnesses=(live_frames graph_state text_import memory_image block_transfer collection_file
-           capture_file)
+           capture_file journal cli_stats)
 status=0
 for h in "${harnesses[@]}"; do
   work="$dir/corpus/$h"

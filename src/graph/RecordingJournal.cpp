@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -203,7 +204,8 @@ std::optional<RecordingJournal::Contents> RecordingJournal::read(const QString& 
         return std::nullopt;
     // A recording of weeks at ten samples a second stays far below this.
     constexpr qint64 kMaxBytes = qint64(1) << 31;
-    const QByteArray bytes = f.read(kMaxBytes);
+    // Asked for no more than the file holds: read() sets aside room for all it is asked for.
+    const QByteArray bytes = f.read(std::min(f.size(), kMaxBytes));
     if (bytes.size() < kHeaderBytes || std::memcmp(bytes.constData(), kMagic, 4) != 0)
         return std::nullopt;
     const char* p = bytes.constData();

@@ -14,6 +14,8 @@ int fuzzMemoryImage(const std::uint8_t*, std::size_t);
 int fuzzBlockTransfer(const std::uint8_t*, std::size_t);
 int fuzzCollectionFile(const std::uint8_t*, std::size_t);
 int fuzzCaptureFile(const std::uint8_t*, std::size_t);
+int fuzzJournal(const std::uint8_t*, std::size_t);
+int fuzzCliStats(const std::uint8_t*, std::size_t);
 
 namespace {
 int runAll(const char* harness, int (*f)(const std::uint8_t*, std::size_t)) {
@@ -47,7 +49,8 @@ TEST(FuzzCases, EveryHarnessOnItsKeptInputs) {
         {"live_frames", fuzzLiveFrames},       {"graph_state", fuzzGraphState},
         {"text_import", fuzzTextImport},       {"memory_image", fuzzMemoryImage},
         {"block_transfer", fuzzBlockTransfer}, {"collection_file", fuzzCollectionFile},
-        {"capture_file", fuzzCaptureFile},
+        {"capture_file", fuzzCaptureFile},     {"journal", fuzzJournal},
+        {"cli_stats", fuzzCliStats},
     };
     for (const auto& h : harnesses) {
         SCOPED_TRACE(h.name);
