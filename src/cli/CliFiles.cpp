@@ -87,10 +87,7 @@ void setToGraph(const DataSetCollection& s, int i, GraphDocument& doc) {
     const auto si = static_cast<std::size_t>(i);
     const qsizetype offset = s.offset(i);
     const int n = s.counts[si];
-    const TDateTime start = s.startTimes[si];
-    TDateTime end = start + n * s.intervals[si] / 86400.0;
-    if (end <= start)
-        end = start + tdt::kSecond;
+    const auto [start, end] = s.timeRange(i);
     prepareGraphDocument(doc, 1, 130, 30, end, start, n);
     applyDefaultLook(doc);
     doc.setXData(s.readingTimes.data() + offset, n);

@@ -822,11 +822,7 @@ void TfrmGraph::ShowDataSet(int i) {
     const auto si = static_cast<std::size_t>(i);
     const qsizetype offset = s.offset(i);
     const int n = s.counts[si];
-    const TDateTime start = s.startTimes[si];
-    TDateTime end = start + n * s.intervals[si] / 86400.0;
-    // Readings 0 s apart (or none) still get a time range that shows them.
-    if (end <= start)
-        end = start + kSecond;
+    const auto [start, end] = s.timeRange(i);
     PrepareGraph(*PESGraph1, 1, 130, 30, end, start, n);
     GraphDocument& d = PESGraph1->doc();
     d.setXData(s.readingTimes.data() + offset, n);

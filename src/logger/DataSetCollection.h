@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include <utility>
 #include <vector>
 
 #include "core/TDateTime.h"
@@ -32,6 +33,14 @@ struct DataSetCollection {
         return sum;
     }
     bool weightingA(int i) const { return (modeFlags[static_cast<std::size_t>(i)] & 0x08) != 0; }
+    // The time set i covers, from its start to count x interval later; readings 0 s apart (or
+    // none) still get one second, so a graph of them shows them.
+    std::pair<TDateTime, TDateTime> timeRange(int i) const {
+        const auto si = static_cast<std::size_t>(i);
+        const TDateTime start = startTimes[si];
+        const TDateTime end = start + counts[si] * intervals[si] / 86400.0;
+        return {start, end > start ? end : start + 1.0 / 86400.0};
+    }
 };
 
 // What the program knows of the logger besides the collection: the last used address of the
