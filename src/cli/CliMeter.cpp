@@ -3,6 +3,7 @@
 #include <QSerialPortInfo>
 
 #include <csignal>
+#include <limits>
 #include <memory>
 
 #include "cli/CliCommands.h"
@@ -455,9 +456,11 @@ int cmdSetClock(const Args& a, const Io& io) {
         m, [&](logger::SetupSession& s) { return s.setClock(tdt::toDateTime(now)); });
     if (!sent)
         throw Failure{kExitMeter, QStringLiteral("the meter did not take the clock (no echo)")};
+    // The clock frame carries whole seconds.
+    QDateTime set = tdt::toDateTime(now);
+    set = set.addMSecs(-set.time().msec());
     RowWriter w(io.out, a.has("json"), {"meter_time"});
-    w.row({timeCell(
-        tdt::fromDateTime(tdt::toDateTime(now).addMSecs(-tdt::toDateTime(now).time().msec())))});
+    w.row({timeCell(tdt::fromDateTime(set))});
     return kExitOk;
 }
 
