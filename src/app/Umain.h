@@ -104,6 +104,7 @@ public:
     void OpenSingleDataFile();
     // Saves a graph window's chart as graph file, text or CSV; false when nothing was written.
     bool SaveGraph(TfrmGraph* graph);
+    // True when every point of the graph was written.
     bool ExportGraphText(TfrmGraph* graph, const QString& path, char separator);
     void ExportGridText(TfrmList* list);
     // A new graph window from a graph file; none when the file does not read.

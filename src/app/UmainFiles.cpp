@@ -176,10 +176,10 @@ bool TfrmMain::SaveGraph(TfrmGraph* graph) {
             return false;
         }
         written = true;
-    } else if (ext == QLatin1String(".txt")) {
-        written = ExportGraphText(graph, path, '\t');
-    } else if (ext == QLatin1String(".csv")) {
-        written = ExportGraphText(graph, path, ',');
+    } else if (ext == QLatin1String(".txt") || ext == QLatin1String(".csv")) {
+        // Only a text of every point stands in for the journal: a part or a stopped export
+        // leaves it.
+        written = ExportGraphText(graph, path, ext == QLatin1String(".csv") ? ',' : '\t');
     } else {
         return false;
     }
@@ -190,9 +190,17 @@ bool TfrmMain::SaveGraph(TfrmGraph* graph) {
 
 bool TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator) {
     const GraphDocument& doc = graph->chart()->doc();
-    return exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
-        return exportGraphText(doc, path, separator, range, progress) >= 0;
+    // The export ends at the first place never written.
+    int filled = 0;
+    while (filled < doc.points() && doc.x(0, filled) != 0)
+        ++filled;
+    bool whole = false;
+    exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
+        const int lines = exportGraphText(doc, path, separator, range, progress);
+        whole = range.first <= 1 && lines == filled;
+        return lines >= 0;
     });
+    return whole;
 }
 
 bool TfrmMain::exportWithProgress(

@@ -6,10 +6,12 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QToolButton>
 
 #include "MainFixture.h"
 #include "Modal.h"
+#include "TestFiles.h"
 #include "core/LocaleText.h"
 #include "graph/PESGraph.h"
 #include "graph/RecordingJournal.h"
@@ -244,6 +246,17 @@ TEST_F(Recording, EverySampleIsJournalledUntilTheGraphIsSaved) {
     }
     // Stopped but not saved: the journal stays, a crash now would still lose nothing.
     main->btnStopClick();
+    EXPECT_TRUE(QFile::exists(path));
+    // A part of the graph as text is no save of it.
+    dialogs->fileNames = {dir.filePath(QStringLiteral("part.txt"))};
+    whenModal([](QWidget* w) {
+        child<QRadioButton>(w, "radNo")->setChecked(true);
+        child<QLineEdit>(w, "edtSelFrom")->setText(QStringLiteral("1"));
+        child<QLineEdit>(w, "edtSelTo")->setText(QStringLiteral("10"));
+        child<QPushButton>(w, "BitBtn1")->click();
+    });
+    main->SaveGraph(graph());
+    EXPECT_EQ(readAll(dir.filePath(QStringLiteral("part.txt"))).count('\n'), 10);
     EXPECT_TRUE(QFile::exists(path));
     dialogs->fileNames = {dir.filePath(QStringLiteral("kept.ghf"))};
     ASSERT_TRUE(main->SaveGraph(graph()));
