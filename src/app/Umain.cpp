@@ -754,8 +754,9 @@ void TfrmMain::btnRunClick() {
                 Dialogs::Buttons::YesNoCancel);
             if (answer == Dialogs::Answer::Cancel)
                 return;
-            if (answer == Dialogs::Answer::Yes)
-                SaveGraph(g);
+            // Nothing saved (the file dialog cancelled): the recording is not reset.
+            if (answer == Dialogs::Answer::Yes && !SaveGraph(g))
+                return;
             // The window may have been closed while the question was open.
             g = st.RealTimeGraphWindow;
             if (!g)

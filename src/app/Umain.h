@@ -104,8 +104,9 @@ public:
     void OpenSingleDataFile();
     // Saves a graph window's chart as graph file, text or CSV; false when nothing was written.
     bool SaveGraph(TfrmGraph* graph);
-    // True when every point of the graph was written.
-    bool ExportGraphText(TfrmGraph* graph, const QString& path, char separator);
+    // False when nothing was written; whole tells whether every point was.
+    bool ExportGraphText(TfrmGraph* graph, const QString& path, char separator,
+                         bool* whole = nullptr);
     void ExportGridText(TfrmList* list);
     // A new graph window from a graph file; none when the file does not read.
     TfrmGraph* openGraphFile(const QString& path);

@@ -154,7 +154,8 @@ bool TfrmMain::saveGraph(TfrmGraph* graph) {
     // The close question saves what the window holds, as Save does with it active.
     if (QMdiSubWindow* sub = subWindowOf(graph))
         mdi_->setActiveSubWindow(sub);
-    if (activeChild() == graph) {
+    // The DataLogger window offers its own choice of what to save, as Save does.
+    if (graph->isDataLogger() && activeChild() == graph) {
         Save1Click();
         return true;
     }
@@ -169,38 +170,35 @@ bool TfrmMain::SaveGraph(TfrmGraph* graph) {
         return false;
     const QString ext = lowerSuffix(path);
     bool written = false;
+    bool whole = false;
     if (ext == QLatin1String(".ghf")) {
         QString error;
         if (!writeGraphFile(graph->chart()->doc(), path, &error)) {
             Dialogs::instance().error(error);
             return false;
         }
-        written = true;
+        written = whole = true;
     } else if (ext == QLatin1String(".txt") || ext == QLatin1String(".csv")) {
-        // Only a text of every point stands in for the journal: a part or a stopped export
-        // leaves it.
-        written = ExportGraphText(graph, path, ext == QLatin1String(".csv") ? ',' : '\t');
-    } else {
-        return false;
+        written = ExportGraphText(graph, path, ext == QLatin1String(".csv") ? ',' : '\t', &whole);
     }
-    if (written)
+    // Only a file of every point stands in for the journal: a part or a stopped export leaves it.
+    if (whole)
         graphSaved(graph);
-    return true;
+    return written;
 }
 
-bool TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator) {
+bool TfrmMain::ExportGraphText(TfrmGraph* graph, const QString& path, char separator, bool* whole) {
     const GraphDocument& doc = graph->chart()->doc();
     // The export ends at the first place never written.
     int filled = 0;
     while (filled < doc.points() && doc.x(0, filled) != 0)
         ++filled;
-    bool whole = false;
-    exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
+    return exportWithProgress(doc.points(), [&](LineRange range, const LineProgress& progress) {
         const int lines = exportGraphText(doc, path, separator, range, progress);
-        whole = range.first <= 1 && lines == filled;
+        if (whole)
+            *whole = range.first <= 1 && lines == filled;
         return lines >= 0;
     });
-    return whole;
 }
 
 bool TfrmMain::exportWithProgress(

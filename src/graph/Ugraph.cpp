@@ -745,7 +745,11 @@ bool TfrmGraph::FormCloseQuery() {
         switch (Dialogs::instance().question(text, Dialogs::Buttons::YesNoCancel)) {
             case Dialogs::Answer::Yes:
                 unsaved = false;
-                host_.saveGraph(this);
+                // Nothing saved (the file dialog cancelled): the window and its data stay.
+                if (!host_.saveGraph(this)) {
+                    unsaved = true;
+                    return false;
+                }
                 return true;
             case Dialogs::Answer::No:
                 if (clearOnNo)

@@ -150,8 +150,15 @@ TEST_F(Recording, RunOverAFinishedRecordingAsksFirst) {
     EXPECT_EQ(doc().points(), 100);
     EXPECT_EQ(appState().SampleCount, 0);
     EXPECT_EQ(text("txtMax"), QString());
-    // Yes saves the recording first, then starts the next.
+    // Yes saves the recording first, then starts the next; with the file dialog cancelled
+    // nothing is saved and nothing is reset.
     ASSERT_TRUE(clock.advanceUntil([] { return appState().SampleCount >= 5; }, 20'000, 50));
+    main->btnStopClick();
+    const int kept = appState().SampleCount;
+    dialogs->answers = {Dialogs::Answer::Yes};
+    main->btnRunClick();
+    EXPECT_EQ(appState().SampleCount, kept);
+    EXPECT_EQ(doc().points(), kept);
     dialogs->answers = {Dialogs::Answer::Yes};
     const QString saved = dir.filePath(QStringLiteral("run.ghf"));
     dialogs->fileNames = {saved};
@@ -163,6 +170,13 @@ TEST_F(Recording, RunOverAFinishedRecordingAsksFirst) {
 TEST_F(Recording, ClosingWithYesSavesTheGraph) {
     run(QStringLiteral("   10"), QStringLiteral("0.2"));
     ASSERT_TRUE(clock.advanceUntil([] { return !appState().RealTimeRunning; }, 20'000, 50));
+    // Yes, then the file dialog cancelled: nothing was saved, so nothing closes.
+    dialogs->answers = {Dialogs::Answer::Yes};
+    main->subWindowOf(graph())->close();
+    QCoreApplication::processEvents();
+    ASSERT_NE(appState().RealTimeGraphWindow, nullptr);
+    EXPECT_TRUE(appState().RealTimeUnsaved);
+    EXPECT_NE(main->journalOf(graph()), nullptr);
     dialogs->answers = {Dialogs::Answer::Yes};
     const QString saved = dir.filePath(QStringLiteral("closing.txt"));
     dialogs->fileNames = {saved};
