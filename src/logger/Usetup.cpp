@@ -130,18 +130,9 @@ void TfrmSetup::closeEvent(QCloseEvent* event) {
 
 void TfrmSetup::Button1Click() {
     std::optional<CommandFrame> sent;
-    {
-        WaitCursor wait;
-        SetupPort port(link_, comm2_);
-        try {
-            if (port.open()) {
-                logger::SetupSession session(comm2_, clock_);
-                session.preamble();
-                sent = session.setClock(tdt::toDateTime(clock_.now()));
-            }
-        } catch (const EAbort&) {
-        }
-    }
+    runSession([&](logger::SetupSession& session) {
+        sent = session.setClock(tdt::toDateTime(clock_.now()));
+    });
     Dialogs::instance().message(sent ? logger::clockSuccessText(*sent)
                                      : QStringLiteral("Meter time updated fail"));
 }
@@ -153,18 +144,9 @@ void TfrmSetup::Button2Click() {
         return;
     }
     bool ok = false;
-    {
-        WaitCursor wait;
-        SetupPort port(link_, comm2_);
-        try {
-            if (port.open()) {
-                logger::SetupSession session(comm2_, clock_);
-                session.preamble();
-                ok = session.setInterval(interval->first, interval->second);
-            }
-        } catch (const EAbort&) {
-        }
-    }
+    runSession([&](logger::SetupSession& session) {
+        ok = session.setInterval(interval->first, interval->second);
+    });
     Dialogs::instance().message(ok ? QStringLiteral("Recording Interval Setup Successfully")
                                    : QStringLiteral("Recording Interval Setup Fail"));
 }
@@ -232,6 +214,10 @@ bool TfrmSetup::readInformation(logger::SetupSession& session) {
 void TfrmSetup::Button4Click() {
     for (QLabel* l : {lblMemoryAvailable, lblMeterTime, lblInt, lblDataSets})
         l->clear();
+    runSession([this](logger::SetupSession& session) { readInformation(session); });
+}
+
+void TfrmSetup::runSession(const std::function<void(logger::SetupSession&)>& exchange) {
     WaitCursor wait;
     SetupPort port(link_, comm2_);
     try {
@@ -239,7 +225,7 @@ void TfrmSetup::Button4Click() {
             return;
         logger::SetupSession session(comm2_, clock_);
         session.preamble();
-        readInformation(session);
+        exchange(session);
     } catch (const EAbort&) {
     }
 }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class Clock;
 class MeterLink;
 class QGroupBox;
@@ -59,6 +61,9 @@ protected:
 private:
     // Steps 3 to 7 of reading the information; false when a reply was missing.
     bool readInformation(logger::SetupSession& session);
+    // The device on the setup port, a session after its preamble, then the live link given back
+    // however the exchange ends.
+    void runSession(const std::function<void(logger::SetupSession&)>& exchange);
     void logReply(const QByteArray& reply, qint64 ms);
 
     MeterLink& link_;
