@@ -3,7 +3,7 @@
 #include <QStringList>
 
 #include "cli/CliOutput.h"
-#include "cli/CliSpec.h"
+#include "cli/CliTable.h"
 
 namespace cli {
 

@@ -6,7 +6,7 @@
 
 #include "TestFiles.h"
 #include "cli/CliCommands.h"
-#include "cli/CliSpec.h"
+#include "cli/CliTable.h"
 #include "logger/CollectionFile.h"
 #include "logger/ImageBuilder.h"
 #include "logger/MemoryImageParser.h"
@@ -96,10 +96,10 @@ TEST(CliUsage, WrongCommandLinesAreUsageErrorsThatNameTheCause) {
 }
 
 TEST(CliUsage, EveryCommandHasHelpNamingEachOfItsOptions) {
-    for (const cli::CommandSpec& c : cli::commands()) {
+    for (const cli::CommandEntry& c : cli::commands()) {
         const Result r = runCli({QLatin1String(c.name), QStringLiteral("--help")});
         EXPECT_EQ(r.code, cli::kExitOk) << c.name;
-        for (const cli::OptionSpec& o : c.options)
+        for (const cli::OptionEntry& o : c.options)
             EXPECT_TRUE(r.out.contains(QStringLiteral("--") + QLatin1String(o.name))) << c.name;
         EXPECT_EQ(r.out.contains(QLatin1String("--demo")), c.meter) << c.name;
         EXPECT_TRUE(runCli({QStringLiteral("--help")}).out.contains(QLatin1String(c.name)));

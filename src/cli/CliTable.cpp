@@ -1,29 +1,29 @@
-#include "cli/CliSpec.h"
+#include "cli/CliTable.h"
 
 #include <QSet>
 
 namespace cli {
 
 namespace {
-const std::vector<OptionSpec> kOutput = {
+const std::vector<OptionEntry> kOutput = {
     {"json", nullptr, "Print JSON Lines (one object per line) instead of CSV."},
     {"help", nullptr, "Show the command's help and exit."},
 };
-const std::vector<OptionSpec> kMeter = {
+const std::vector<OptionEntry> kMeter = {
     {"port", "PATH", "The meter's serial device. Without it the system's ports are searched."},
     {"demo", nullptr, "Use the built-in simulated meter (with recorded data to try)."},
 };
 }  // namespace
 
-const std::vector<OptionSpec>& outputOptions() {
+const std::vector<OptionEntry>& outputOptions() {
     return kOutput;
 }
-const std::vector<OptionSpec>& meterOptions() {
+const std::vector<OptionEntry>& meterOptions() {
     return kMeter;
 }
 
-const std::vector<CommandSpec>& commands() {
-    static const std::vector<CommandSpec> table = {
+const std::vector<CommandEntry>& commands() {
+    static const std::vector<CommandEntry> table = {
         {"ports",
          "[--probe]",
          "List the serial ports.",
@@ -139,24 +139,24 @@ const std::vector<CommandSpec>& commands() {
     return table;
 }
 
-const CommandSpec* findCommand(const QString& name) {
-    for (const CommandSpec& c : commands())
+const CommandEntry* findCommand(const QString& name) {
+    for (const CommandEntry& c : commands())
         if (name == QLatin1String(c.name))
             return &c;
     return nullptr;
 }
 
 namespace {
-const OptionSpec* findOption(const CommandSpec& c, const QString& name) {
-    const auto in = [&name](const std::vector<OptionSpec>& list) -> const OptionSpec* {
-        for (const OptionSpec& o : list)
+const OptionEntry* findOption(const CommandEntry& c, const QString& name) {
+    const auto in = [&name](const std::vector<OptionEntry>& list) -> const OptionEntry* {
+        for (const OptionEntry& o : list)
             if (name == QLatin1String(o.name))
                 return &o;
         return nullptr;
     };
-    if (const OptionSpec* o = in(c.options))
+    if (const OptionEntry* o = in(c.options))
         return o;
-    if (const OptionSpec* o = in(kOutput))
+    if (const OptionEntry* o = in(kOutput))
         return o;
     return c.meter ? in(kMeter) : nullptr;
 }
@@ -173,7 +173,7 @@ std::optional<Args> parseArgs(const QStringList& argv, QString* error) {
         *error = QStringLiteral("unknown command '%1' (try --help)").arg(argv.front());
         return std::nullopt;
     }
-    const CommandSpec& c = *args.command;
+    const CommandEntry& c = *args.command;
     bool optionsEnd = false;
     for (qsizetype i = 1; i < argv.size(); ++i) {
         const QString& a = argv[i];
@@ -191,7 +191,7 @@ std::optional<Args> parseArgs(const QStringList& argv, QString* error) {
             value = name.mid(eq + 1);
             name.truncate(eq);
         }
-        const OptionSpec* o = findOption(c, name);
+        const OptionEntry* o = findOption(c, name);
         if (!o) {
             *error = QStringLiteral("'%1' has no option --%2").arg(QLatin1String(c.name), name);
             return std::nullopt;
@@ -229,7 +229,7 @@ std::optional<Args> parseArgs(const QStringList& argv, QString* error) {
 }
 
 namespace {
-QString optionLine(const OptionSpec& o) {
+QString optionLine(const OptionEntry& o) {
     QString head = QStringLiteral("  --") + QLatin1String(o.name);
     if (o.arg)
         head += QLatin1Char(' ') + QLatin1String(o.arg);
@@ -242,7 +242,7 @@ QString overviewHelp() {
         "Usage: sonodesk-cli COMMAND [OPTIONS] [ARGS]\n"
         "The NX410 sound level meter and its files from scripts: CSV (or JSON Lines with --json) "
         "on standard output, messages on standard error.\n\nCommands:\n");
-    for (const CommandSpec& c : commands())
+    for (const CommandEntry& c : commands())
         s += (QStringLiteral("  ") + QLatin1String(c.name)).leftJustified(16) +
              QLatin1String(c.summary) + QLatin1Char('\n');
     s += QStringLiteral(
@@ -251,16 +251,16 @@ QString overviewHelp() {
     return s;
 }
 
-QString commandHelp(const CommandSpec& c) {
+QString commandHelp(const CommandEntry& c) {
     QString s = QStringLiteral("Usage: sonodesk-cli %1 %2\n%3\n%4\n\nOptions:\n")
                     .arg(QLatin1String(c.name), QLatin1String(c.synopsis), QLatin1String(c.summary),
                          QLatin1String(c.details));
-    for (const OptionSpec& o : c.options)
+    for (const OptionEntry& o : c.options)
         s += optionLine(o);
     if (c.meter)
-        for (const OptionSpec& o : kMeter)
+        for (const OptionEntry& o : kMeter)
             s += optionLine(o);
-    for (const OptionSpec& o : kOutput)
+    for (const OptionEntry& o : kOutput)
         s += optionLine(o);
     return s;
 }
@@ -275,7 +275,7 @@ QByteArray roff(const QString& text) {
         b.prepend("\\&");
     return b;
 }
-void roffOption(QByteArray& m, const OptionSpec& o) {
+void roffOption(QByteArray& m, const OptionEntry& o) {
     m += ".TP\n\\fB\\-\\-" + roff(QLatin1String(o.name)) + "\\fR";
     if (o.arg)
         m += " \\fI" + roff(QLatin1String(o.arg)) + "\\fR";
@@ -296,18 +296,18 @@ QByteArray manPage() {
          "they exist); levels are in dB with one decimal and a point, whatever the locale. Data "
          "sets are numbered from 1.\n";
     m += ".SH COMMANDS\n";
-    for (const CommandSpec& c : commands()) {
+    for (const CommandEntry& c : commands()) {
         m +=
             ".SS \"" + roff(QLatin1String(c.name)) + ' ' + roff(QLatin1String(c.synopsis)) + "\"\n";
         m += roff(QLatin1String(c.summary)) + ' ' + roff(QLatin1String(c.details)) + '\n';
-        for (const OptionSpec& o : c.options)
+        for (const OptionEntry& o : c.options)
             roffOption(m, o);
     }
     m += ".SH OPTIONS OF THE METER COMMANDS\n";
-    for (const OptionSpec& o : kMeter)
+    for (const OptionEntry& o : kMeter)
         roffOption(m, o);
     m += ".SH OPTIONS OF EVERY COMMAND\n";
-    for (const OptionSpec& o : kOutput)
+    for (const OptionEntry& o : kOutput)
         roffOption(m, o);
     m += ".SH EXIT STATUS\n"
          ".TP\n0\nSuccess.\n.TP\n1\nA usage error.\n.TP\n2\nThe meter or the line failed.\n"

@@ -19,32 +19,32 @@ enum Exit : int {
     kExitFile = 3,   // a file is bad, damaged or cannot be written
 };
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;  // without the dashes
     const char* arg;   // the value's placeholder, or nullptr for a flag
     const char* help;
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* synopsis;  // the arguments after the command's name
     const char* summary;   // one line
     const char* details;   // what it prints, its columns
-    std::vector<OptionSpec> options;
+    std::vector<OptionEntry> options;
     int minArgs = 0;
     int maxArgs = 0;
     bool meter = false;  // talks to the meter: --port and --demo apply
 };
 
-const std::vector<CommandSpec>& commands();
-const CommandSpec* findCommand(const QString& name);
+const std::vector<CommandEntry>& commands();
+const CommandEntry* findCommand(const QString& name);
 // --json, --help; and for the meter commands --port and --demo.
-const std::vector<OptionSpec>& outputOptions();
-const std::vector<OptionSpec>& meterOptions();
+const std::vector<OptionEntry>& outputOptions();
+const std::vector<OptionEntry>& meterOptions();
 
 // A parsed command line.
 struct Args {
-    const CommandSpec* command = nullptr;
+    const CommandEntry* command = nullptr;
     QStringList positional;
     QHash<QString, QString> values;  // options with a value
     QStringList flags;               // options without one
@@ -60,7 +60,7 @@ struct Args {
 std::optional<Args> parseArgs(const QStringList& argv, QString* error);
 
 QString overviewHelp();
-QString commandHelp(const CommandSpec& c);
+QString commandHelp(const CommandEntry& c);
 // The manual page, in roff.
 QByteArray manPage();
 
